@@ -1,0 +1,28 @@
+#!/bin/bash
+# Builds the Linux and Windows targets and runs every test suite.
+#   linux   native build, unit and component tests
+#   win64   64-bit MinGW build; its tests run under 64-bit Wine
+#   win32   32-bit MinGW build: the shipped setup.exe; its tests run under
+#           32-bit Wine where this machine can execute 32-bit code
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+echo "== linux"
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j "$jobs"
+ctest --preset linux -j "$jobs"
+
+echo "== win64 (tests under Wine)"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+ctest --preset win64
+
+echo "== win32 (shipped build)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  ctest --preset win32
+else
+  echo "this machine cannot execute 32-bit code: the win32 tests were built, not run"
+fi

@@ -1,10 +1,14 @@
 #include "rar/decoder.h"
 
+#include "rar/codec/v15_decoder.h"
+
 namespace rar {
 
 Result<std::unique_ptr<Decoder>> makeDecoder(Family family, const DecoderLimits& limits) {
-  (void)family;
-  (void)limits;
+  switch (family) {
+    case Family::v15: return codec::makeV15Decoder(limits);
+    default: break;
+  }
   return Status(Error::unsupported, "compressed data is not supported yet");
 }
 

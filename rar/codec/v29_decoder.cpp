@@ -88,12 +88,13 @@ Status V29Decoder::startMember(const MemberParams& params) {
 Status V29Decoder::decode(const MemberParams& params, PackedInput& in, DecodedOutput& out) {
   if (params.family != Family::v29) return Status(Error::unsupported, "not a RAR 2.9 member");
   Status s = startMember(params);
+  damagedTail_ = false;
   if (s.ok()) {
     auto br = std::make_unique<BitReader>(in);
     s = decodeMember(*br, out);
     if (!s.ok() && br->overrun() && !br->inputStatus().ok()) s = br->inputStatus();
   }
-  poisoned_ = !s.ok();
+  poisoned_ = !s.ok() || damagedTail_;
   if (poisoned_) {
     tablesRead_ = false;
     ppmd_->poison();
@@ -272,7 +273,15 @@ Status V29Decoder::decodeMember(BitReader& br, DecodedOutput& out) {
   bool endOfFile = false;
   while (!endOfFile) {
     s = ppmMode_ ? decodePpm(br, out, endOfFile) : decodeLz(br, out, endOfFile);
-    if (!s.ok()) return s;
+    if (!s.ok()) {
+      if (window_.pos() < memberEnd_ || (s.error() != Error::corruptData && s.error() != Error::readFailed))
+        return s;
+      // The file's bytes are all there; what failed is the stream after
+      // them (its end marker). The file stands or falls by its checksum,
+      // but no later solid member may build on this state.
+      damagedTail_ = true;
+      break;
+    }
   }
   const uint64_t end = memberEnd_;
   if (end != UINT64_MAX && window_.pos() < end) {

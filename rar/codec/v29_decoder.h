@@ -54,6 +54,7 @@ class V29Decoder : public Decoder {
   bool tablesRead_ = false;
   bool ppmMode_ = false;
   bool poisoned_ = false;
+  bool damagedTail_ = false;  // the stream after the member's last byte was bad
   std::array<uint64_t, 4> reps_{};
   uint32_t lastLength_ = 0;
   unsigned lowDistance_repeats_ = 0;

@@ -12,6 +12,18 @@
 
 namespace platform {
 
+// The rules, as the Windows functions apply them: lines end at CR, LF or
+// CR LF; blank lines are skipped; "[name]" (up to the last "]") opens a
+// section; other lines are "key=value" or a bare key without a value (which
+// reads as missing). Names and values are trimmed of spaces, tabs, CR/LF,
+// VT, FF and Ctrl-Z; names compare without regard to case. The first
+// section of a name and the first key of a name win: a repeated section's
+// keys are not seen. Lines before the first section belong to a section
+// named "". A line starting with ";" is a key like any other, but is left
+// out of keyNames (as are empty names). A value in matching single or
+// double quotes loses them. A file that starts with a UTF-8 or UTF-16 byte
+// order mark is read in that encoding (and converted to 1251); otherwise
+// the bytes are 1251 text.
 class ProfileReader {
  public:
   ProfileReader() = default;
@@ -33,6 +45,7 @@ class ProfileReader {
   struct Entry {
     std::string key;
     std::string value;
+    bool hasValue = false;  // the line had "="
   };
   struct Section {
     std::string name;
@@ -42,8 +55,13 @@ class ProfileReader {
   std::vector<Section> sections_;
 };
 
-// WritePrivateProfileString: sets (or, with an empty key list semantics,
-// adds) section/key = value, creating the file and the section as needed.
+// WritePrivateProfileString: sets section/key = value in the first section
+// and key of those names, adding the key at the end of the section or the
+// section at the end of the file, creating the file as needed. Like the
+// Windows function it rewrites the whole file in a normal form: CR LF line
+// ends, names and values trimmed, blank lines dropped, comments kept, the
+// byte order mark (and encoding) of the file kept. Leading blanks of
+// `value` are dropped.
 Status writeProfileString(FileSystem& fs, const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value);
 

@@ -19,6 +19,14 @@ constexpr int commonStartMenu = 0x0016;
 constexpr int commonPrograms = 0x0017;
 constexpr int commonStartup = 0x0018;
 constexpr int commonDesktopDirectory = 0x0019;
+constexpr int personal = 0x0005;
+constexpr int fonts = 0x0014;
+constexpr int appData = 0x001A;
+constexpr int commonAppData = 0x0023;
+constexpr int windows = 0x0024;
+constexpr int system = 0x0025;
+constexpr int programFiles = 0x0026;
+constexpr int programFilesCommon = 0x002B;
 }  // namespace csidl
 
 struct ShellLink {

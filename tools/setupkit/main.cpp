@@ -8,10 +8,14 @@
 #include "tools/setupkit/console.h"
 
 namespace setupkit {
+
+int runLint(const Args& args);
+
 namespace {
 
 // Add a command: declare its run function in its own file and list it here.
 const Command kCommands[] = {
+    {"lint", "PATH/Install.Ini", "check a setup script and summarise it", runLint},
     {"help", "", "show this help", nullptr},
 };
 

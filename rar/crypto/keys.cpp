@@ -71,21 +71,22 @@ std::array<uint8_t, 32> rar5MacHash(const Rar5Keys& keys, const std::array<uint8
 }
 
 const Rar3Key& KeyCache::rar3(const std::u16string& password, const uint8_t* salt, size_t saltSize) {
-  std::vector<uint8_t> id(salt, salt + saltSize);
+  // Identity of a derivation: salt, its size, then the password.
+  std::string id(reinterpret_cast<const char*>(salt), saltSize);
+  id.push_back(char(saltSize));
   for (char16_t c : password) {
-    id.push_back(uint8_t(c));
-    id.push_back(uint8_t(c >> 8));
+    id.push_back(char(c & 0xFF));
+    id.push_back(char(c >> 8));
   }
-  id.push_back(uint8_t(saltSize));
   auto it = rar3_.find(id);
   if (it == rar3_.end()) it = rar3_.emplace(id, deriveRar3Key(password, salt, saltSize)).first;
   return it->second;
 }
 
 const Rar5Keys& KeyCache::rar5(const std::string& password, const uint8_t salt[16], unsigned log2Count) {
-  std::vector<uint8_t> id(salt, salt + 16);
-  id.push_back(uint8_t(log2Count));
-  id.insert(id.end(), password.begin(), password.end());
+  std::string id(reinterpret_cast<const char*>(salt), 16);
+  id.push_back(char(log2Count));
+  id += password;
   auto it = rar5_.find(id);
   if (it == rar5_.end()) it = rar5_.emplace(id, deriveRar5Keys(password, salt, log2Count)).first;
   return it->second;

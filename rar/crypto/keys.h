@@ -48,8 +48,8 @@ class KeyCache {
   void clear();
 
  private:
-  std::map<std::vector<uint8_t>, Rar3Key> rar3_;
-  std::map<std::vector<uint8_t>, Rar5Keys> rar5_;
+  std::map<std::string, Rar3Key> rar3_;
+  std::map<std::string, Rar5Keys> rar5_;
 };
 
 }  // namespace rar::crypto

@@ -1,5 +1,6 @@
 // RAR 5 blocks.
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -163,22 +164,22 @@ Result<Block> Archive::Impl::readBlock50() {
     h.resize(total);
     headerEnd = start + 16 + padded;
   } else {
-    size_t first = size_t(std::min<uint64_t>(7, volumes.size() - start));
-    h.resize(first);
-    if (Status s = volumes.readExact(h.data(), first, "block header"); !s) return s;
-    ByteReader r(h.data(), h.size());
+    // CRC (4 bytes) and a size of at most 3 bytes come first.
+    uint8_t head[7] = {};
+    size_t first = size_t(std::min<uint64_t>(sizeof(head), volumes.size() - start));
+    if (Status s = volumes.readExact(head, first, "block header"); !s) return s;
+    ByteReader r(head, first);
     r.u32();
     uint64_t size = r.vint();
     if (!r.ok() || r.position() > 7) return Status(Error::corruptHeader, "block header size field");
     if (size == 0 || size > kMaxHeaderSize50) return Status(Error::corruptHeader, "block header size " + std::to_string(size));
     size_t total = r.position() + size_t(size);
     if (total > volumes.size() - start) return Status(Error::readFailed, "archive truncated in a block header");
-    size_t have = h.size();
-    h.resize(total);
+    h.assign(total, 0);
+    size_t have = std::min(first, total);
+    std::copy(head, head + have, h.begin());
     if (total > have) {
       if (Status s = volumes.readExact(h.data() + have, total - have, "block header"); !s) return s;
-    } else {
-      h.resize(total);
     }
     headerEnd = start + total;
   }

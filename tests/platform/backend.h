@@ -36,6 +36,7 @@ inline void PrintTo(const Backend& backend, std::ostream* os) { *os << backend.n
 inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) { return info.param.name; }
 
 Backend simBackend();
+Backend win32Backend();  // Windows builds only
 
 // The backends the contract suites of this test program run against.
 std::vector<Backend> contractBackends();

@@ -58,35 +58,6 @@ TEST(ProfileReader, MissingFileReadsEmpty) {
   EXPECT_EQ(ProfileReader::load(machine.files(), "C:\\dir.ini").status().code(), Code::accessDenied);
 }
 
-// Writes, each on the file left by the one before, with the file's bytes
-// afterwards (as WritePrivateProfileString leaves them under Wine).
-struct WriteCase {
-  std::string before;  // "<none>": no file
-  std::string section, key, value;
-  std::string after;
-};
-
-std::vector<WriteCase> writeCases() {
-  return {
-      {"<none>", "A", "k", "v", "[A]\r\nk=v\r\n"},
-      {"[A]\r\nk=v\r\n", "B", "x", "y", "[A]\r\nk=v\r\n[B]\r\nx=y\r\n"},
-      {"[A]\r\nk=1\r\n; comment\r\n\r\n[B]\r\nx=2\r\n", "a", "K", "new", "[A]\r\nk=new\r\n; comment\r\n[B]\r\nx=2\r\n"},
-      {"[A]\r\nk=1\r\n; comment\r\n[B]\r\nx=2\r\n", "A", "j", "3", "[A]\r\nk=1\r\n; comment\r\nj=3\r\n[B]\r\nx=2\r\n"},
-      {"[A]\nk=1\n\n[B]\nx=2", "B", "y", "5", "[A]\r\nk=1\r\n[B]\r\nx=2\r\ny=5\r\n"},
-      {"[A]\r\n", "A", "j", " sp ", "[A]\r\nj=sp \r\n"},
-      {"[A]\nk=1\nk=2\n", "A", "k", "9", "[A]\r\nk=9\r\nk=2\r\n"},
-      {"[A]\nk=1\n[A]\nj=2\n", "A", "j", "9", "[A]\r\nk=1\r\nj=9\r\n[A]\r\nj=2\r\n"},
-      {"[A]\r\nk = 1 \r\n  m=2\r\n", "A", "k", "3", "[A]\r\nk=3\r\nm=2\r\n"},
-      {"top=1\r\n[A]\r\nk=1\r\n", "A", "k", "2", "top=1\r\n[A]\r\nk=2\r\n"},
-      {"[A]\r\n;c=1\r\nflag\r\n#h=2\r\n", "A", "k", "1", "[A]\r\n;c=1\r\nflag\r\n#h=2\r\nk=1\r\n"},
-      {"\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "Ж", "\xEF\xBB\xBF[A]\r\nk=\xD0\x96\r\n"},
-      {bytes("\xFF\xFE[\0A\0]\0\r\0\n\0", 12), "A", "k", "Ж",
-       bytes("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\x16\x04\r\0\n\0", 22)},
-      {"[Rename]\r\n", "Rename", "C:\\WINDOWS\\SYSTEM32\\x.dll", "C:\\WINDOWS\\SYSTEM32\\Ins1.tmp",
-       "[Rename]\r\nC:\\WINDOWS\\SYSTEM32\\x.dll=C:\\WINDOWS\\SYSTEM32\\Ins1.tmp\r\n"},
-  };
-}
-
 TEST(WriteProfileString, RewritesLikeWritePrivateProfileString) {
   sim::Machine machine;
   const std::string path = "C:\\WINDOWS\\w.ini";

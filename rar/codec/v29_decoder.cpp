@@ -14,7 +14,9 @@ constexpr unsigned kLowDistanceSymbols = 17;
 constexpr unsigned kLengthSymbols = 28;
 constexpr unsigned kTableSize = kMainSymbols + kDistanceSymbols + kLowDistanceSymbols + kLengthSymbols;
 constexpr unsigned kLevelSymbols = 20;
-constexpr uint64_t kMinWindow = uint64_t(4) << 20;  // the method's largest dictionary
+// Small dictionaries still get room for a whole filter block (held back
+// until complete), a flush chunk and the longest match.
+constexpr uint64_t kMinWindow = 512 * 1024;
 
 // RAR 3 length slots: base and extra bits (same table as RAR 2).
 constexpr uint8_t kLengthBase[kLengthSymbols] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,

@@ -12,9 +12,11 @@ constexpr unsigned kMainSymbols = 306;
 constexpr unsigned kAlignSymbols = 16;
 constexpr unsigned kLengthSymbols = 44;
 constexpr unsigned kLevelSymbols = 20;
-// The window also holds a whole pending filter block plus the longest match,
-// so it never drops below twice the largest filter block.
-constexpr uint64_t kMinWindow = 2 * V50Decoder::kMaxFilterSize;
+// Small dictionaries still get a window that holds a flush chunk plus the
+// longest match; a filter block larger than the window grows it (readFilter).
+constexpr uint64_t kMinWindow = 256 * 1024;
+// Room kept free beyond a held-back filter block: more than the longest match.
+constexpr uint64_t kWindowSlack = 0x4000;
 
 Status corrupt(const char* what) { return Status(Error::corruptData, what); }
 
@@ -167,20 +169,22 @@ Status V50Decoder::readFilter(BitReader& br) {
   if (!filters_.empty() && start < filters_.back().start + filters_.back().size)
     return corrupt("filter overlaps the previous filter");
   if (size == 0) return Status::success();
+  // Until the whole block is decoded its bytes stay in the window unflushed.
+  if (size + kWindowSlack > window_.size()) {
+    Status s = window_.reserve(size + kWindowSlack);
+    if (!s.ok()) return s;
+  }
   filters_.push_back(Filter{start, size, FilterType(type), static_cast<uint8_t>(channels)});
   return Status::success();
 }
 
 Status V50Decoder::runFilter(const Filter& f, DecodedOutput& out) {
-  if (!filterIn_) {
-    filterIn_.reset(new (std::nothrow) uint8_t[kMaxFilterSize]);
-    filterOut_.reset(new (std::nothrow) uint8_t[kMaxFilterSize]);
-    if (!filterIn_ || !filterOut_) {
-      filterIn_.reset();
-      return Status(Error::unsupported, "not enough memory for filters");
-    }
+  // Buffers grow to the largest block seen (at most kMaxFilterSize).
+  if (filterIn_.size() < f.size) {
+    filterIn_.resize(f.size);
+    filterOut_.resize(f.size);
   }
-  uint8_t* data = filterIn_.get();
+  uint8_t* data = filterIn_.data();
   window_.copyOut(f.start, f.size, data);
   uint64_t fileOffset = f.start - memberStart_;
   switch (f.type) {
@@ -188,8 +192,8 @@ Status V50Decoder::runFilter(const Filter& f, DecodedOutput& out) {
     case FilterType::e8e9: filters::x86v5(data, f.size, fileOffset, true); break;
     case FilterType::arm: filters::arm(data, f.size, fileOffset); break;
     case FilterType::delta:
-      filters::delta(data, filterOut_.get(), f.size, f.channels);
-      data = filterOut_.get();
+      filters::delta(data, filterOut_.data(), f.size, f.channels);
+      data = filterOut_.data();
       break;
   }
   // Only the member's own bytes go out (a filter may not reach past its end).
@@ -208,7 +212,8 @@ Status V50Decoder::flush(uint64_t limit, DecodedOutput& out) {
     if (f.start + f.size > limit) {
       // Incomplete: hold its data back until the whole block is decoded.
       flushTrigger_ = f.start + f.size;
-      if (window_.pos() - flushed_ > window_.size() - 0x10000) return corrupt("filter block does not fit the window");
+      if (window_.pos() - flushed_ > window_.size() - kWindowSlack / 2)
+        return corrupt("filter block does not fit the window");
       return Status::success();
     }
     if (!(s = runFilter(f, out)).ok()) return s;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "rar/codec/bit_reader.h"
 #include "rar/codec/huffman.h"
@@ -62,7 +63,7 @@ class V50Decoder : public Decoder {
   uint64_t flushed_ = 0;      // stream bytes already handed to the output
   uint64_t flushTrigger_ = 0; // pos() at which flush() must run
   std::deque<Filter> filters_;  // pending, in stream order
-  std::unique_ptr<uint8_t[]> filterIn_, filterOut_;
+  std::vector<uint8_t> filterIn_, filterOut_;
 };
 
 }  // namespace rar::codec

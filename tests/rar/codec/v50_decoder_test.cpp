@@ -343,7 +343,8 @@ TEST(V50Decoder, DeltaAndE8Filters) {
 }
 
 TEST(V50Decoder, FilterAcrossTheWindowEnd) {
-  // The 8 MB window wraps inside an E8E9 block; output must be as if flat.
+  // The window (256 KB for a 128 KB dictionary) wraps at 8 MB inside an
+  // E8E9 block; the output must be as if the window were flat.
   const uint64_t before = (8 << 20) - 6;
   V50Stream s;
   s.tables();
@@ -371,7 +372,35 @@ TEST(V50Decoder, FilterAcrossTheWindowEnd) {
   uint32_t a2 = 0xFFFFFFF0u + 0x1000000u;
   for (int i = 0; i < 4; ++i) expected[6 + i] = static_cast<uint8_t>(a2 >> (8 * i));
   EXPECT_EQ(std::vector<uint8_t>(out.bytes.end() - 16, out.bytes.end()), expected);
-  EXPECT_LT(out.writes, 40u);  // large chunks, not per byte
+  EXPECT_GE(out.bytes.size() / out.writes, 32u * 1024);  // large chunks, not per byte
+}
+
+TEST(V50Decoder, FilterLargerThanTheWindowGrowsIt) {
+  // A 128 KB dictionary gets a 256 KB window; a 3 MB E8 block must still be
+  // held back whole and converted.
+  const uint32_t block = 3 << 20;
+  V50Stream s;
+  s.tables();
+  s.filter(0, block, 1);
+  s.literal(0x90);
+  uint64_t written = 1;
+  while (written < block - 6) {
+    uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(4000, block - 6 - written));
+    if (n < 2) n = 2;
+    s.match(n, 1);
+    written += n;
+  }
+  s.literals({0xE8, 0x00, 0x00, 0x01, 0x00, 0x90});
+  written += 6;
+  V50Decoder d({});
+  CollectOutput out;
+  Status st = run(d, member(written), s.finish(), out);
+  ASSERT_TRUE(st.ok()) << st.toString();
+  ASSERT_EQ(out.bytes.size(), written);
+  uint32_t converted = 0x10000 - static_cast<uint32_t>(written - 5);
+  std::vector<uint8_t> tail = {0xE8, static_cast<uint8_t>(converted), static_cast<uint8_t>(converted >> 8),
+                               static_cast<uint8_t>(converted >> 16), static_cast<uint8_t>(converted >> 24), 0x90};
+  EXPECT_EQ(std::vector<uint8_t>(out.bytes.end() - 6, out.bytes.end()), tail);
 }
 
 TEST(V50Decoder, Rar7DistanceCodes) {

@@ -22,7 +22,8 @@ class LzWindow {
   // new buffer in order. A smaller request keeps the current window.
   void reserve(size_t size) {
     if (buffer_ && size <= size_) return;
-    auto bigger = std::make_unique<uint8_t[]>(size);
+    // Not zeroed: a match may only read bytes written in this run.
+    auto bigger = std::make_unique_for_overwrite<uint8_t[]>(size);
     size_t history = 0;
     if (buffer_) {
       // Oldest byte first: after a wrap the oldest byte is at pos_.

@@ -1,0 +1,14 @@
+#include "wizard/program_entry.h"
+
+#include "wizard/install_form.h"
+
+namespace wizard {
+
+void RunSetupProgram(ui::Application& app, startup::SetupContext& ctx, DialogServices& dialogs,
+                     InstallationDriver& driver) {
+  InstallForm frmInstall(app, ctx, dialogs, driver);
+  frmInstall.form().showForm();
+  app.run();
+}
+
+}  // namespace wizard

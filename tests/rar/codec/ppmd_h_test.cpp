@@ -92,6 +92,23 @@ TEST(PpmdH, RealStreamsDecodeToTheirCrc) {
   }
 }
 
+TEST(PpmdH, ModelThatRunsOutOfMemoryRestarts) {
+  // The 64 MB stream squeezed into a 1 MB model: the model fills up after a
+  // few thousand characters and restarts; from there on it no longer matches
+  // the encoder's, so decoding must end in an error or run to the end without
+  // fault, and everything before the restart is still right.
+  LegacyMember m = member("rar/junrar/legit-maxmb63.rar", 0);
+  ASSERT_GT(m.packed.size(), 2u);
+  std::vector<uint8_t> good;
+  ASSERT_TRUE(decodePpmdMember(m.packed, m.unpackedSize, size_t(256) << 20, good));
+  std::vector<uint8_t> squeezed = m.packed;
+  squeezed[1] = 0;  // model size 1 MB
+  std::vector<uint8_t> out;
+  decodePpmdMember(squeezed, m.unpackedSize, size_t(1) << 20, out);
+  ASSERT_GE(out.size(), 1000u);
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + 1000, good.begin()));
+}
+
 TEST(PpmdH, TruncatedStreamFails) {
   LegacyMember m = member("rar/unarr/lipsum_rar4_ppmd.rar", 0);
   ASSERT_FALSE(m.packed.empty());

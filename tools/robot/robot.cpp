@@ -1,0 +1,272 @@
+// A small robot for end-to-end tests under Wine: it finds top-level windows
+// by caption, lists and reads child windows, presses buttons and answers
+// message boxes. Each run does one command and exits 0 on success, 1 when
+// the check failed, 2 on a usage error.
+//
+//   robot wait CAPTION [TIMEOUT_MS]        the window appears
+//   robot wait-gone CAPTION [TIMEOUT_MS]   the window is gone
+//   robot list CAPTION                      its child windows: class, id, state, text
+//   robot expect CAPTION TEXT               a visible child shows TEXT
+//   robot click CAPTION TEXT                post BM_CLICK to the button TEXT
+//   robot box [TIMEOUT_MS]                  print the text of the message box shown
+//   robot answer ID [TIMEOUT_MS]            press button ID of the message box
+//   robot close CAPTION                     post WM_CLOSE
+//
+// Texts compare exactly or with the '&' accelerator markers removed.
+// Output is UTF-8. With "--desktop NAME" first, the robot works on the
+// windows of that desktop (Wine's "explorer /desktop=NAME" runs programs
+// on a desktop of their own).
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) {
+    static_cast<void>(
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr));
+  }
+  return out;
+}
+
+void print(const std::string& s) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD written = 0;
+  const std::string line = s + "\n";
+  if (!WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) {
+    // Nowhere to report it; the exit code still tells.
+  }
+}
+
+// The text through WM_GETTEXT, which also reads controls of another
+// process (GetWindowText does not). A hung window gives an empty text.
+std::wstring textOf(HWND h) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+  std::wstring s(static_cast<std::size_t>(length) + 1, L'\0');
+  DWORD_PTR got = 0;
+  if (!SendMessageTimeoutW(h, WM_GETTEXT, static_cast<WPARAM>(s.size()), reinterpret_cast<LPARAM>(s.data()),
+                           SMTO_ABORTIFHUNG, 2000, &got)) {
+    return {};
+  }
+  s.resize(std::min(static_cast<std::size_t>(got), s.size() - 1));
+  return s;
+}
+
+std::wstring classOf(HWND h) {
+  wchar_t name[256] = {};
+  const int n = GetClassNameW(h, name, 256);
+  return std::wstring(name, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+std::wstring withoutAccelerators(const std::wstring& s) {
+  std::wstring out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == L'&' && i + 1 < s.size()) {
+      ++i;  // "&&" is a literal '&'
+    }
+    out += s[i];
+  }
+  return out;
+}
+
+bool textMatches(const std::wstring& actual, const std::wstring& wanted) {
+  return actual == wanted || withoutAccelerators(actual) == wanted;
+}
+
+// --- finding windows -----------------------------------------------------------
+
+struct TopSearch {
+  std::wstring caption;
+  std::wstring className;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK findTop(HWND h, LPARAM data) {
+  auto* s = reinterpret_cast<TopSearch*>(data);
+  if (!IsWindowVisible(h)) return TRUE;
+  if (!s->className.empty() && classOf(h) != s->className) return TRUE;
+  if (!s->caption.empty() && textOf(h) != s->caption) return TRUE;
+  s->found = h;
+  return FALSE;
+}
+
+HWND findTopWindow(const std::wstring& caption, const std::wstring& className = L"") {
+  TopSearch s{caption, className, nullptr};
+  static_cast<void>(EnumWindows(&findTop, reinterpret_cast<LPARAM>(&s)));
+  return s.found;
+}
+
+HWND waitFor(const std::wstring& caption, const std::wstring& className, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (HWND h = findTopWindow(caption, className)) return h;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(100);
+  }
+}
+
+BOOL CALLBACK collectChild(HWND h, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> childrenOf(HWND parent) {
+  std::vector<HWND> out;
+  static_cast<void>(EnumChildWindows(parent, &collectChild, reinterpret_cast<LPARAM>(&out)));
+  return out;
+}
+
+HWND findChild(HWND parent, const std::wstring& text, bool visibleOnly) {
+  for (HWND h : childrenOf(parent)) {
+    if (visibleOnly && !IsWindowVisible(h)) continue;
+    if (textMatches(textOf(h), text)) return h;
+  }
+  return nullptr;
+}
+
+// --- commands -------------------------------------------------------------------
+
+int list(HWND top) {
+  print("window \"" + utf8(textOf(top)) + "\"");
+  for (HWND h : childrenOf(top)) {
+    int depth = 0;
+    for (HWND p = GetParent(h); p != nullptr && p != top; p = GetParent(p)) ++depth;
+    std::string line(static_cast<std::size_t>(depth * 2 + 2), ' ');
+    line += utf8(classOf(h)) + " id=" + std::to_string(GetDlgCtrlID(h));
+    line += IsWindowVisible(h) ? " visible" : " hidden";
+    line += IsWindowEnabled(h) ? "" : " disabled";
+    line += " \"" + utf8(textOf(h)) + "\"";
+    print(line);
+    const std::wstring cls = classOf(h);
+    if (_wcsicmp(cls.c_str(), L"ListBox") == 0) {
+      const LRESULT count = SendMessageW(h, LB_GETCOUNT, 0, 0);
+      for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT len = SendMessageW(h, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring item(static_cast<std::size_t>(len > 0 ? len : 0) + 1, L'\0');
+        const LRESULT got = SendMessageW(h, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+        print(std::string(line.find(utf8(cls)) + 2, ' ') + "item \"" + utf8(item) + "\"");
+      }
+    }
+  }
+  return 0;
+}
+
+DWORD timeoutArg(const std::vector<std::wstring>& args, std::size_t index, DWORD fallback) {
+  if (args.size() <= index) return fallback;
+  return static_cast<DWORD>(std::wcstoul(args[index].c_str(), nullptr, 10));
+}
+
+int run(const std::vector<std::wstring>& args) {
+  if (args.size() < 2) return 2;
+  const std::wstring& cmd = args[1];
+  if (cmd == L"wait" && args.size() >= 3) {
+    HWND h = waitFor(args[2], L"", timeoutArg(args, 3, 10000));
+    if (h == nullptr) print("no window \"" + utf8(args[2]) + "\"");
+    return h != nullptr ? 0 : 1;
+  }
+  if (cmd == L"wait-gone" && args.size() >= 3) {
+    const ULONGLONG end = GetTickCount64() + timeoutArg(args, 3, 10000);
+    while (findTopWindow(args[2]) != nullptr) {
+      if (GetTickCount64() >= end) {
+        print("window \"" + utf8(args[2]) + "\" is still there");
+        return 1;
+      }
+      Sleep(100);
+    }
+    return 0;
+  }
+  if (cmd == L"box" || cmd == L"answer") {
+    const bool answer = cmd == L"answer";
+    if (answer && args.size() < 3) return 2;
+    HWND box = waitFor(L"", L"#32770", timeoutArg(args, answer ? 3 : 2, 10000));
+    if (box == nullptr) {
+      print("no message box");
+      return 1;
+    }
+    HWND text = GetDlgItem(box, 0xFFFF);
+    print("box \"" + utf8(textOf(box)) + "\": \"" + utf8(text != nullptr ? textOf(text) : L"") + "\"");
+    if (!answer) return 0;
+    const int id = static_cast<int>(std::wcstol(args[2].c_str(), nullptr, 10));
+    HWND button = GetDlgItem(box, id);
+    if (button == nullptr) {
+      print("the message box has no button " + std::to_string(id));
+      return 1;
+    }
+    return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (args.size() < 3) return 2;
+  HWND top = findTopWindow(args[2]);
+  if (top == nullptr) {
+    print("no window \"" + utf8(args[2]) + "\"");
+    return 1;
+  }
+  if (cmd == L"list") return list(top);
+  if (cmd == L"close") return PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (args.size() < 4) return 2;
+  if (cmd == L"expect") {
+    if (findChild(top, args[3], true) != nullptr) return 0;
+    print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+    return 1;
+  }
+  if (cmd == L"click") {
+    HWND b = findChild(top, args[3], true);
+    if (b == nullptr) {
+      print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+      return 1;
+    }
+    if (!IsWindowEnabled(b)) {
+      print("\"" + utf8(args[3]) + "\" is disabled");
+      return 1;
+    }
+    // Posted, not sent: the click may open a modal dialog.
+    return PostMessageW(b, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  return 2;
+}
+
+struct DesktopHandle {
+  HDESK h = nullptr;
+  DesktopHandle() = default;
+  DesktopHandle(const DesktopHandle&) = delete;
+  DesktopHandle& operator=(const DesktopHandle&) = delete;
+  ~DesktopHandle() {
+    if (h != nullptr) static_cast<void>(CloseDesktop(h));
+  }
+};
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr) return 2;
+  std::vector<std::wstring> args(argv, argv + argc);
+  static_cast<void>(LocalFree(argv));
+  DesktopHandle desk;
+  if (args.size() >= 3 && args[1] == L"--desktop") {
+    // Window enumeration follows the thread's desktop.
+    // The desktop appears once its first program starts: give it time.
+    for (int attempt = 0; attempt < 300 && desk.h == nullptr; ++attempt) {
+      desk.h = OpenDesktopW(args[2].c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+      if (desk.h == nullptr) Sleep(100);
+    }
+    if (desk.h == nullptr || !SetThreadDesktop(desk.h)) {
+      print("cannot open desktop \"" + utf8(args[2]) + "\"");
+      return 1;
+    }
+    args.erase(args.begin() + 1, args.begin() + 3);
+  }
+  const int rc = run(args);
+  if (rc == 2) print("usage: robot wait|wait-gone|list|expect|click|box|answer|close ...");
+  return rc;
+}

@@ -24,9 +24,9 @@ class V50Stream {
   // A match whose *encoded* length is `length` (the decoder adds the
   // distance bonus) at `distance` (1-based).
   void match(uint32_t length, uint64_t distance) {
-    unsigned slot;
-    uint32_t extra;
-    unsigned bits;
+    unsigned slot = 0;
+    uint32_t extra = 0;
+    unsigned bits = 0;
     lengthSlot(length, slot, extra, bits);
     body_.put(262 + slot, 9);
     body_.put(extra, bits);
@@ -34,9 +34,9 @@ class V50Stream {
   }
   void repeatLast() { body_.put(257, 9); }
   void repeatDistance(unsigned index, uint32_t length) {
-    unsigned slot;
-    uint32_t extra;
-    unsigned bits;
+    unsigned slot = 0;
+    uint32_t extra = 0;
+    unsigned bits = 0;
     lengthSlot(length, slot, extra, bits);
     body_.put(258 + index, 9);
     body_.put(slot, 6);

@@ -137,6 +137,21 @@ TEST(V20Stream, LengthBonusForFarDistances) {
   EXPECT_EQ(got.substr(prefix.size()), "Zqqq");
 }
 
+TEST(V20Stream, MatchMayReachTheWholeDictionary) {
+  // Distance 65536 in a 64 KB window, after the window has wrapped.
+  V20Writer v;
+  v.lzTables();
+  std::string data(0x10100, 'w');
+  data[0x100] = 'A';
+  v.literals(data);
+  v.match(0, 0, 0, 31, 16383, 14);  // distance 49152 + 1 + 16383, length 3 + 1
+  auto d = v20();
+  std::string got;
+  Status s = run(*d, params(data.size() + 4), v.bytes(), &got);
+  ASSERT_TRUE(s.ok()) << s.toString();
+  EXPECT_EQ(got.substr(data.size()), "Awww");
+}
+
 TEST(V20Stream, MalformedStreamsAreCorrupt) {
   struct Case {
     const char* name;
@@ -146,6 +161,13 @@ TEST(V20Stream, MalformedStreamsAreCorrupt) {
   const Case cases[] = {
       {"distance before the data", [](V20Writer& v) { v.lzTables(); v.literals("ab"); v.match3(3); }, 5},
       {"distance into an empty window", [](V20Writer& v) { v.lzTables(); v.match3(1); }, 3},
+      {"distance beyond the 64 KB dictionary",
+       [](V20Writer& v) {
+         v.lzTables();
+         v.literals(std::string(0x10100, 'w'));
+         v.match(0, 0, 0, 32, 0, 15);  // distance 65537
+       },
+       0x10100 + 3},
       {"repeat of a never-set distance", [](V20Writer& v) { v.lzTables(); v.literals("a"); v.symbol(258); v.w.put(0, 5); }, 4},
       {"repeat-previous length first",
        [](V20Writer& v) {

@@ -16,14 +16,15 @@ LicenceForm::LicenceForm(ui::Application& app)
   setPosition(ui::FormPosition::DesktopCenter);
   setClientSize(496, 348);
 
-  Panel2.setAlign(ui::Align::Top);
+  // Sizes before alignments: aligning places a child by its current size.
   Panel2.setHeight(22);
+  Panel2.setAlign(ui::Align::Top);
   Panel2.setBevels(ui::Bevel::None, ui::Bevel::None);
   Panel2.setAlignment(ui::TextAlign::Left);
   Panel2.setCaption(texts::kLicenceHeading);
 
-  Panel1.setAlign(ui::Align::Bottom);
   Panel1.setHeight(31);
+  Panel1.setAlign(ui::Align::Bottom);
   Panel1.setBevels(ui::Bevel::None, ui::Bevel::None);
   OKBtn.setCaption(texts::kLicenceAccept);
   OKBtn.setBounds(233, 4, 125, 25);

@@ -22,11 +22,12 @@ ReadmeForm::ReadmeForm(ui::Application& app)
   setPosition(ui::FormPosition::ScreenCenter);
   setClientSize(kClientWidth, kClientHeight);
 
-  Panel2.setAlign(ui::Align::Bottom);
+  // Sizes before alignments: aligning places a child by its current size.
   Panel2.setHeight(30);
+  Panel2.setAlign(ui::Align::Bottom);
   Panel2.setBevels(ui::Bevel::None, ui::Bevel::None);
-  Panel3.setAlign(ui::Align::Right);
   Panel3.setWidth(99);
+  Panel3.setAlign(ui::Align::Right);
   Panel3.setBevels(ui::Bevel::None, ui::Bevel::None);
   BitBtn1.setBounds(20, 4, 75, 25);
 

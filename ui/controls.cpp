@@ -102,8 +102,13 @@ void Button::setCancel(bool c) {
 void Button::click() {
   Form& f = form();
   if (modalResult_ != ModalResult::None) f.setModalResult(modalResult_);
-  if (onManagedClick) onManagedClick();
-  if (onClick) onClick();
+  // The handlers are the ones bound when the click began: a handler that
+  // rebinds the button (a wizard turning Next into Finish inside the Next
+  // click) changes what the next click does, not this one.
+  const std::function<void()> managed = onManagedClick;
+  const std::function<void()> own = onClick;
+  if (managed) managed();
+  if (own) own();
   if (kind_ == ButtonKind::Close) f.close();
 }
 

@@ -71,7 +71,9 @@ void InstallForm::FormCreate() {
   }
 
   w.BreakRequested = false;
-  w.SourceDrive = startup::NormalizeDir(DriveOf(os.system().modulePath()));
+  // The drive's root: letter, colon, backslash.
+  const std::string drive = DriveOf(os.system().modulePath());
+  w.SourceDrive = drive.empty() ? std::string() : drive + "\\";
   w.SourceIsRemovable = !w.SourceDrive.empty() && os.files().driveType(w.SourceDrive) == platform::DriveType::removable;
   w.ActionFlags = 0;
   ctx_.lists = startup::RunLists{};

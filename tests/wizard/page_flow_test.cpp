@@ -16,7 +16,7 @@ std::string DirsSection(int skip, const std::string& dir = "C:\\Program Files") 
 }
 const char kGroups[] =
     "[FileGroups]\r\nCount=3\r\nName1=Программа\r\nID1=1\r\nRequired1=1\r\nGroup1=1\r\n"
-    "Name2=Справка\r\nID2=2\r\nGroup2=1\r\nName3=Примеры\r\nID3=3\r\nGroup3=1\r\n"
+    "Name2=Справка\r\nID2=2\r\nRequired2=0\r\nGroup2=1\r\nName3=Примеры\r\nID3=3\r\nRequired3=0\r\nGroup3=1\r\n"
     "[Files]\r\nCount=1\r\nFile1=1,a.exe,1.0,1,0,#1,a.exe,0\r\n";
 const char kTwoSetupTypes[] =
     "[SetupTypes]\r\nCount=2\r\nCustom=1\r\nSetup1=Полная\r\nCmt1=Всё\r\nGroups1=1,2,3\r\n"

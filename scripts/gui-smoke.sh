@@ -4,6 +4,7 @@
 # and keeps screenshots.
 #
 # Usage: gui-smoke.sh UI_DEMO_EXE ROBOT_EXE SCREENSHOT_DIR [WINE]
+# GUI_SMOKE_PREFIX=DIR keeps the Wine prefix in DIR for the next run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 demo=$(realpath "$1")
@@ -15,7 +16,7 @@ mkdir -p "$shots"
 shots=$(realpath "$shots")
 
 work=$(mktemp -d /tmp/gui-smoke.XXXXXX)
-prefix=$work/prefix
+prefix=${GUI_SMOKE_PREFIX:-$work/prefix}
 xvfb_pid=
 cleanup() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true

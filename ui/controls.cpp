@@ -27,6 +27,18 @@ void Label::setWordWrap(bool w) {
   changed(Property::Caption);
 }
 
+void Label::setAutoSize(bool a) {
+  autoSize_ = a;
+  textChanged();
+}
+
+void Label::textChanged() {
+  if (!autoSize_ || wordWrap_) return;
+  Renderer& r = app().renderer();
+  const Font f = font();
+  setBounds(left(), top(), r.textWidth(f, caption()), r.lineHeight(f));
+}
+
 void Panel::setBevels(Bevel inner, Bevel outer) {
   bevelInner_ = inner;
   bevelOuter_ = outer;

@@ -21,6 +21,10 @@ class Label : public Widget {
   void setVerticalCenter(bool v);
   bool wordWrap() const { return wordWrap_; }
   void setWordWrap(bool w);
+  // A label that sizes itself to its caption in its font (single-line
+  // labels only): width the text's width, height one line. Off by default.
+  bool autoSize() const { return autoSize_; }
+  void setAutoSize(bool a);
   // Forces an immediate repaint (the renderer repaints on every change
   // anyway; kept so code that asks for it says so).
   void repaint() { changed(Property::Caption); }
@@ -31,9 +35,11 @@ class Label : public Widget {
   }
 
  private:
+  void textChanged() override;
   TextAlign alignment_ = TextAlign::Left;
   bool verticalCenter_ = false;
   bool wordWrap_ = false;
+  bool autoSize_ = false;
 };
 
 // A container with an optional caption and bevels.

@@ -137,6 +137,7 @@ void Widget::setCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);
   changed(Property::Caption);
+  textChanged();
 }
 
 Font Widget::font() const {
@@ -145,14 +146,13 @@ Font Widget::font() const {
   return Font{};
 }
 
-namespace {
 void notifyInheritedFont(Widget& w) {
   w.changed(Property::Font);
+  w.textChanged();
   for (auto& c : w.children()) {
     if (!c->hasOwnFont()) notifyInheritedFont(*c);
   }
 }
-}  // namespace
 
 void Widget::setFont(Font f) {
   if (ownFont_ && *ownFont_ == f) return;

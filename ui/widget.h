@@ -155,10 +155,13 @@ class Widget {
   template <class T>
   static T& checked(Widget* w, std::string_view name);
   [[noreturn]] static void missing(std::string_view name, const char* why);
+  friend void notifyInheritedFont(Widget& w);
   // The colour a widget has when neither it nor a parent sets one.
   virtual Color defaultColor() const { return colors::buttonFace; }
   // Hook for subclasses after a child was added (notebook pages).
   virtual void childAdded(Widget&) {}
+  // Hook after the caption or the (effective) font changed.
+  virtual void textChanged() {}
 
  private:
   void adopt(std::unique_ptr<Widget> child);

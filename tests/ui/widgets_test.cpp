@@ -177,6 +177,22 @@ TEST_F(WidgetsTest, FontsFollowTheParentUntilSet) {
   EXPECT_EQ(panel.font().color, colors::windowText);
 }
 
+TEST_F(WidgetsTest, AutoSizedLabelFollowsItsCaptionAndFont) {
+  auto& label = form.add<Label>("CLabel");
+  label.setBounds(4, 4, 200, 20);
+  label.setCaption("il");
+  EXPECT_EQ(label.width(), 200) << "sized without being asked";
+  label.setAutoSize(true);
+  EXPECT_EQ(label.bounds(), (Rect{4, 4, 4, 13}));
+  label.setCaption("Копирование файла");
+  EXPECT_EQ(label.width(), app.textWidth(label.font(), "Копирование файла"));
+  Font bold = label.font();
+  bold.bold = true;
+  form.setFont(bold);  // an inherited font change resizes too
+  EXPECT_EQ(label.width(), app.textWidth(bold, "Копирование файла"));
+  EXPECT_GT(label.width(), 0);
+}
+
 TEST_F(WidgetsTest, FindByNameAndType) {
   auto& page = form.add<Notebook>("NB").addPage("Final");
   page.add<CheckBox>("Box1");

@@ -129,11 +129,9 @@ std::optional<LRESULT> FormPeer::handle(UINT msg, WPARAM wp, LPARAM lp) {
 // --- containers ---------------------------------------------------------------
 
 void ContainerPeer::create() {
-  HWND h = createChild(containerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, wide(widget_.caption()), true);
-  // Containers lie under the controls that overlap them (the wizard's
-  // navigation buttons sit over the notebook); a new child window would
-  // otherwise go under its older siblings.
-  if (h != nullptr) SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Under the controls that overlap it: the wizard's navigation buttons
+  // sit over the notebook.
+  createChild(containerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, wide(widget_.caption()), true);
 }
 
 void PanelPeer::update(Property changed) {

@@ -34,6 +34,7 @@ class ContainerPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   void create() override;
+  bool isContainer() const override { return true; }
 };
 
 // A panel: bevels and a caption.

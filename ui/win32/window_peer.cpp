@@ -154,8 +154,29 @@ HWND WindowPeer::createChild(const wchar_t* className, DWORD style, DWORD exStyl
     hwnd_.reset(h);
     bind(h);
   }
-  if (h != nullptr) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(renderer_.font(widget_.font())), FALSE);
+  if (h != nullptr) {
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(renderer_.font(widget_.font())), FALSE);
+    placeInZOrder(h);
+  }
   return h;
+}
+
+void WindowPeer::placeInZOrder(HWND h) {
+  constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  if (isContainer()) {
+    SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    return;
+  }
+  // Just under the last control created before this one among the siblings.
+  HWND above = HWND_TOP;
+  if (Widget* parent = widget_.parent()) {
+    for (const auto& sibling : parent->children()) {
+      if (sibling.get() == &widget_) break;
+      auto* peer = dynamic_cast<WindowPeer*>(sibling->peer());
+      if (peer != nullptr && peer->hwnd() != nullptr && !peer->isContainer()) above = peer->hwnd();
+    }
+  }
+  SetWindowPos(h, above, 0, 0, 0, 0, flags);
 }
 
 void WindowPeer::applyCommon() {

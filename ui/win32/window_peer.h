@@ -29,6 +29,8 @@ class WindowPeer : public WidgetPeer {
   virtual HWND childParent() const { return hwnd(); }
   // Creates the window (the parent's window exists already).
   virtual void create() = 0;
+  // Containers lie under the controls that overlap them.
+  virtual bool isContainer() const { return false; }
 
   void update(Property changed) override;
 
@@ -49,6 +51,9 @@ class WindowPeer : public WidgetPeer {
   // bounds; `ownClass` windows get this peer in WM_NCCREATE.
   HWND createChild(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text, bool ownClass);
   void bind(HWND hwnd);
+  // Z order: controls above containers, controls among themselves in
+  // creation order (the first on top, as the dialog manager tabs).
+  void placeInZOrder(HWND hwnd);
   // Applies font, visibility and enabled state after creation.
   void applyCommon();
   RECT deviceRect() const;

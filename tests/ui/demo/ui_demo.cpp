@@ -107,10 +107,11 @@ class DemoWindow {
 
     auto& process = nb_->addPage("Process");
     auto& clabel = process.add<ui::Label>("CLabel");
-    clabel.setBounds(4, 4, 110, 13);
+    clabel.setBounds(4, 4, 0, 13);
+    clabel.setAutoSize(true);
     clabel.setCaption("Копирование файла");
     fileLabel_ = &process.add<ui::Label>("FLabel");
-    fileLabel_->setBounds(120, 4, 410, 13);
+    fileLabel_->setBounds(clabel.bounds().right() + 4, 4, 529 - clabel.bounds().right() - 4, 13);
     fileLabel_->setCaption("C:\\Program Files\\Пример\\Справка.hlp");
     fileBar_ = &process.add<ui::ProgressBar>("FileBar");
     fileBar_->setBounds(4, 20, 529, 15);

@@ -98,5 +98,24 @@ TEST_F(Win32Binaries, VersionResource) {
   EXPECT_FALSE(none->present);
 }
 
+#ifdef SETUPKIT_TEST_TYPELIB
+TEST_F(Win32Binaries, TypeLibraryRegistration) {
+  const std::string typelib = dir_ + "\\test.tlb";
+  ASSERT_TRUE(fs().copyFile(SETUPKIT_TEST_TYPELIB, typelib, true).ok());
+  const std::string key = "TypeLib\\{6B1F3C2A-5D4E-4F10-9A7B-0C1D2E3F4A5B}";
+  Registry& reg = machine_.registry();
+  ASSERT_FALSE(reg.keyExists(Root::classesRoot, key));
+  Status registered = machine_.typeLibraries().registerTypeLibrary(typelib);
+  ASSERT_TRUE(registered.ok()) << registered.toString();
+  EXPECT_TRUE(reg.keyExists(Root::classesRoot, key + "\\1.0"));
+  Status unregistered = machine_.typeLibraries().unregisterTypeLibrary(typelib);
+  EXPECT_TRUE(unregistered.ok()) << unregistered.toString();
+  EXPECT_FALSE(reg.keyExists(Root::classesRoot, key + "\\1.0"));
+  ASSERT_TRUE(writeWholeFile(fs(), dir_ + "\\bad.tlb", "not a type library").ok());
+  EXPECT_FALSE(machine_.typeLibraries().registerTypeLibrary(dir_ + "\\bad.tlb").ok());
+  EXPECT_FALSE(machine_.typeLibraries().registerTypeLibrary(dir_ + "\\none.tlb").ok());
+}
+#endif
+
 }  // namespace
 }  // namespace platform::testing

@@ -162,7 +162,10 @@ Status Archive::Impl::readVolumeStart(bool firstVolume) {
       info.sfxSize = firstVolume ? sigPos : info.sfxSize;
       nextBlock = sigPos + sigLen;
       Status s;
-      info.headersEncrypted = false;  // each volume's archive header is plain
+      // Each volume starts plain: RAR 1.5-4.x with its archive header, RAR 5
+      // with its encryption header.
+      info.headersEncrypted = false;
+      rar5HeaderEncryption = false;
       if (format == Format::rar50) {
         s = readMain50();
       } else {

@@ -26,13 +26,13 @@ Status VolumeSet::open(const std::string& path) {
 }
 
 Status VolumeSet::openNext(VolumeNaming naming, const VolumeCallback& callback, bool quiet) {
+  // RAR 5 sets always use the new naming, but renamed sets (set.rar, set.r00)
+  // are found by the old one.
   std::string expected = nextVolumeName(path_, naming);
+  std::string old = naming == VolumeNaming::newStyle ? nextVolumeName(path_, VolumeNaming::oldStyle) : std::string();
+  if (expected.empty() || (!fs_.exists(expected) && !old.empty() && fs_.exists(old))) expected = old;
   if (expected.empty()) return Status(Error::missingVolume, "cannot derive the name of the volume after " + path_);
   std::string candidate = expected;
-  if (!fs_.exists(candidate) && naming == VolumeNaming::newStyle) {
-    std::string old = nextVolumeName(path_, VolumeNaming::oldStyle);
-    if (!old.empty() && fs_.exists(old)) candidate = old;
-  }
   for (int attempt = 0; !fs_.exists(candidate); ++attempt) {
     if (quiet || !callback) return Status(Error::missingVolume, "missing volume " + expected);
     if (attempt >= kMaxVolumeRetries) return Status(Error::missingVolume, "missing volume " + expected);

@@ -364,8 +364,7 @@ Result<std::string> FileStore::tempFileName(const std::string& directory, const 
   base += prefix.substr(0, 3);
   if (unique != 0) return base + hex(unique & 0xFFFF) + ".TMP";
   auto dir = findExisting(directory);
-  if (!dir) return dir.status().code() == Code::notFound ? pathNotFound(directory) : dir.status();
-  if (!(*dir)->isDirectory()) return error(Code::pathNotFound, native::directoryName, directory);
+  if (!dir || !(*dir)->isDirectory()) return error(Code::pathNotFound, native::directoryName, directory);
   for (uint32_t tries = 0; tries < 0xFFFF; ++tries) {
     const uint32_t number = nextTempNumber_;
     nextTempNumber_ = nextTempNumber_ % 0xFFFF + 1;

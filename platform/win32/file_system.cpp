@@ -185,6 +185,11 @@ Result<std::vector<DirEntry>> WindowsFileSystem::list(const std::string& directo
   if (!find) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return entries;
+    // Windows versions differ in what they answer for a file; "no such
+    // directory" is what it means.
+    const DWORD attributes = ::GetFileAttributesW(wide(directory).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return Status(Code::pathNotFound, error, "not a directory: " + directory);
     return fromWin32(error, "list " + directory);
   }
   do {
@@ -206,8 +211,12 @@ Result<std::string> WindowsFileSystem::tempPath() {
 Result<std::string> WindowsFileSystem::tempFileName(const std::string& directory, const std::string& prefix,
                                                     uint32_t unique) {
   wchar_t buffer[MAX_PATH];
-  if (::GetTempFileNameW(wide(directory).c_str(), wide(prefix).c_str(), unique, buffer) == 0)
-    return lastError("temporary name in " + directory);
+  if (::GetTempFileNameW(wide(directory).c_str(), wide(prefix).c_str(), unique, buffer) == 0) {
+    const DWORD error = ::GetLastError();
+    // ERROR_DIRECTORY: the directory does not exist.
+    if (error == ERROR_DIRECTORY) return Status(Code::pathNotFound, error, "temporary name in " + directory);
+    return fromWin32(error, "temporary name in " + directory);
+  }
   return narrow(buffer, wcslen(buffer));
 }
 

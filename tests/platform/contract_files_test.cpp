@@ -1,5 +1,7 @@
 // File system behaviour the engine relies on, identical on every backend.
 
+#include <functional>
+
 #include "tests/platform/contract.h"
 
 namespace platform::testing {
@@ -308,6 +310,37 @@ TEST_P(Files, PlainFileHasNoVersion) {
   ASSERT_TRUE(version.ok()) << version.status().toString();
   EXPECT_FALSE(version->present);
   EXPECT_EQ(version->text(), "");
+}
+
+TEST_P(Files, ErrorCodesOfOddRequests) {
+  ASSERT_TRUE(writeWholeFile(fs(), at("file.txt"), "x").ok());
+  ASSERT_TRUE(fs().createDirectory(at("dir")).ok());
+  struct Case {
+    const char* what;
+    std::function<Status()> run;
+    Code expected;
+  } cases[] = {
+      {"stat with a wildcard", [&] { return fs().stat(at("f*.txt")).status(); }, Code::invalidArgument},
+      {"create with a bad character", [&] { return fs().open(at("a|b"), OpenMode::createAlways).status(); }, Code::invalidArgument},
+      {"stat below a file", [&] { return fs().stat(at("file.txt\\x")).status(); }, Code::pathNotFound},
+      {"attributes of a missing file", [&] { return fs().setAttributes(at("none"), attr::normal); }, Code::notFound},
+      {"write time of a missing file", [&] { return fs().setWriteTime(at("none"), 0x01D0000000000000ull); }, Code::notFound},
+      {"age of a missing file", [&] { return fs().setFileAge(at("none"), 0x50B16B2F); }, Code::notFound},
+      {"age of a directory", [&] { return fs().fileAge(at("dir")).status(); }, Code::notFound},
+      {"list a file", [&] { return fs().list(at("file.txt"), "*").status(); }, Code::pathNotFound},
+      {"short name of a missing file", [&] { return fs().shortPath(at("none")).status(); }, Code::notFound},
+      {"copy a directory", [&] { return fs().copyFile(at("dir"), at("dir2"), true); }, Code::accessDenied},
+      {"rename onto a directory", [&] { return fs().rename(at("file.txt"), at("dir")); }, Code::alreadyExists},
+      {"create the root", [&] { return fs().createDirectory("C:\\"); }, Code::alreadyExists},
+      {"temp file in a missing directory", [&] { return fs().tempFileName(at("none"), "Ins", 0).status(); }, Code::pathNotFound},
+  };
+  for (const Case& c : cases) {
+    const Status s = c.run();
+    EXPECT_EQ(codeName(s.code()), codeName(c.expected)) << c.what << ": " << s.toString();
+  }
+  // Windows drops trailing dots and spaces of a name.
+  EXPECT_TRUE(fs().fileExists(at("file.txt.")));
+  EXPECT_TRUE(fs().fileExists(at("file.txt ")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Files, ::testing::ValuesIn(contractBackends()), backendName);

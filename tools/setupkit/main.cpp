@@ -10,12 +10,20 @@
 namespace setupkit {
 
 int runLint(const Args& args);
+int runList(const Args& args);
+int runTest(const Args& args);
+int runExtract(const Args& args);
+int runPack(const Args& args);
 
 namespace {
 
 // Add a command: declare its run function in its own file and list it here.
 const Command kCommands[] = {
     {"lint", "PATH/Install.Ini", "check a setup script and summarise it", runLint},
+    {"list", "ARCHIVE [-p PASSWORD]", "list the members of a RAR archive", runList},
+    {"test", "ARCHIVE [-p PASSWORD]", "check every member's data and checksum", runTest},
+    {"extract", "ARCHIVE DIR [-p PASSWORD]", "extract a RAR archive into DIR", runExtract},
+    {"pack", "OUT FILES... [-p PW] [--encrypt-headers] [--volume-size N] [--old-naming]", "store files in a RAR 5 archive", runPack},
     {"help", "", "show this help", nullptr},
 };
 

@@ -1,0 +1,376 @@
+// The archive commands: list, test, extract and pack RAR archives.
+
+#include <cinttypes>
+#include <cstdio>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rar/extract/extract_all.h"
+#include "rar/io/native_fs.h"
+#include "rar/read/archive.h"
+#include "rar/write/writer.h"
+#include "text/codepage.h"
+#include "tools/setupkit/commands.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
+namespace setupkit {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The command's arguments as UTF-8. On Windows the narrow argv is in the
+// ANSI code page, so the wide command line is read again.
+Args utf8Args(const Args& args) {
+#ifdef _WIN32
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return args;
+  Args out;
+  for (int i = 2; i < count; ++i) {
+    std::wstring w(wide[i]);
+    out.push_back(text::utf16ToUtf8(std::u16string(w.begin(), w.end())));
+  }
+  LocalFree(wide);
+  return out.size() == args.size() ? out : args;
+#else
+  return args;
+#endif
+}
+
+fs::path toPath(const std::string& utf8) {
+#ifdef _WIN32
+  std::u16string w = text::utf8ToUtf16(utf8);
+  return fs::path(std::wstring(w.begin(), w.end()));
+#else
+  return fs::path(utf8);
+#endif
+}
+
+std::string fromPath(const fs::path& p) {
+#ifdef _WIN32
+  std::wstring w = p.wstring();
+  return text::utf16ToUtf8(std::u16string(w.begin(), w.end()));
+#else
+  return p.string();
+#endif
+}
+
+struct Options {
+  std::vector<std::string> positional;
+  bool hasPassword = false;
+  std::string password;
+  bool encryptHeaders = false;
+  uint64_t volumeSize = 0;
+  bool oldNaming = false;
+  std::string error;
+};
+
+// Sizes like 1440k, 100m, 2g or plain bytes.
+bool parseSize(const std::string& s, uint64_t& out) {
+  if (s.empty()) return false;
+  uint64_t v = 0;
+  size_t i = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    if (v > (UINT64_MAX - 9) / 10) return false;
+    v = v * 10 + uint64_t(s[i] - '0');
+  }
+  uint64_t mul = 1;
+  if (i < s.size()) {
+    char c = char(s[i] | 0x20);
+    mul = c == 'k' ? 1024 : c == 'm' ? 1024 * 1024 : c == 'g' ? uint64_t(1) << 30 : 0;
+    if (mul == 0 || i + 1 != s.size()) return false;
+  }
+  if (i == 0 || v == 0 || v > UINT64_MAX / mul) return false;
+  out = v * mul;
+  return true;
+}
+
+Options parse(const Args& raw, bool packFlags) {
+  Args args = utf8Args(raw);
+  Options o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-p") {
+      if (i + 1 >= args.size()) return o.error = "-p needs a password", o;
+      o.hasPassword = true;
+      o.password = args[++i];
+    } else if (packFlags && a == "--encrypt-headers") {
+      o.encryptHeaders = true;
+    } else if (packFlags && a == "--old-naming") {
+      o.oldNaming = true;
+    } else if (packFlags && a == "--volume-size") {
+      if (i + 1 >= args.size() || !parseSize(args[i + 1], o.volumeSize))
+        return o.error = "--volume-size needs a size in bytes (suffix k, m or g allowed)", o;
+      ++i;
+    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
+      return o.error = "unknown option " + a, o;
+    } else {
+      o.positional.push_back(a);
+    }
+  }
+  return o;
+}
+
+int usage(const char* command, const std::string& why) {
+  std::fprintf(stderr, "setupkit %s: %s\n", command, why.c_str());
+  return 2;
+}
+
+// A missing volume ends the command with a clear message; the engine asks
+// the user instead.
+rar::ArchiveOptions readerOptions(const Options& o) {
+  rar::ArchiveOptions ro;
+  if (o.hasPassword) ro.password = rar::Password::fromUtf8(o.password);
+  ro.onVolume = [](rar::VolumeEvent e, std::string& path) {
+    if (e == rar::VolumeEvent::missing) {
+      std::fprintf(stderr, "setupkit: missing volume %s\n", path.c_str());
+      return false;
+    }
+    return true;
+  };
+  return ro;
+}
+
+std::string describe(const rar::Status& s) { return s.toString(); }
+
+std::string timeText(const rar::MemberInfo& m) {
+  if (!m.hasMtime) return "                ";
+  uint32_t d = m.dosTime;
+  char buf[32];
+  std::snprintf(buf, sizeof(buf), "%04u-%02u-%02u %02u:%02u", (d >> 25) + 1980, (d >> 21) & 15, (d >> 16) & 31,
+                (d >> 11) & 31, (d >> 5) & 63);
+  return buf;
+}
+
+const char* linkText(rar::LinkKind k) {
+  switch (k) {
+    case rar::LinkKind::none: return "";
+    case rar::LinkKind::unixSymlink: return " -> (symbolic link, not followed)";
+    case rar::LinkKind::windowsSymlink: return " -> (Windows symbolic link, not followed)";
+    case rar::LinkKind::junction: return " -> (junction, not followed)";
+    case rar::LinkKind::hardLink: return " -> (hard link)";
+    case rar::LinkKind::fileCopy: return " -> (copy of an earlier member)";
+  }
+  return "";
+}
+
+// Shows progress of long members on stderr.
+class Progress {
+ public:
+  explicit Progress(const rar::MemberInfo& m) : total_(m.unpackedSize), show_(m.unpackedSize >= (8u << 20)) {}
+  bool operator()(const uint8_t*, size_t size) {
+    done_ += size;
+    if (show_ && total_ > 0) {
+      unsigned pct = unsigned(done_ * 100 / total_);
+      if (pct != last_) {
+        std::fprintf(stderr, "\r  %3u%%", pct);
+        last_ = pct;
+      }
+    }
+    return true;
+  }
+  void finish() {
+    if (show_) std::fprintf(stderr, "\r      \r");
+  }
+
+ private:
+  uint64_t total_;
+  uint64_t done_ = 0;
+  bool show_;
+  unsigned last_ = 101;
+};
+
+}  // namespace
+
+int runList(const Args& args) {
+  Options o = parse(args, false);
+  if (!o.error.empty()) return usage("list", o.error);
+  if (o.positional.size() != 1) return usage("list", "expected: ARCHIVE [-p PASSWORD]");
+  const std::string& path = o.positional[0];
+  rar::NativeFileSystem nfs;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  if (!a) {
+    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    return 1;
+  }
+  const rar::ArchiveInfo& info = (*a)->info();
+  std::printf("Archive %s: RAR %s%s%s%s%s\n", path.c_str(),
+              info.format == rar::Format::rar50 ? "5" : info.format == rar::Format::rar15 ? "1.5-4.x" : "1.4",
+              info.solid ? ", solid" : "", info.volume ? ", volume" : "", info.headersEncrypted ? ", encrypted headers" : "",
+              info.locked ? ", locked" : "");
+  std::printf("%12s %12s  %-16s %-4s %s\n", "size", "packed", "modified", "flag", "name");
+  unsigned count = 0;
+  uint64_t total = 0;
+  for (;;) {
+    auto h = (*a)->readHeader();
+    if (!h) {
+      std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(h.status()).c_str());
+      return 1;
+    }
+    if (!*h) break;
+    const rar::MemberInfo& m = (*a)->member();
+    std::string flags;
+    flags += m.isDirectory ? 'D' : '-';
+    flags += m.encrypted ? 'E' : '-';
+    flags += m.link != rar::LinkKind::none ? 'L' : '-';
+    flags += m.method == 0 ? 's' : char('0' + m.method);
+    std::printf("%12" PRIu64 " %12" PRIu64 "  %s %-4s %s%s\n", m.unpackedSize, m.packedSize, timeText(m).c_str(),
+                flags.c_str(), m.name.c_str(), linkText(m.link));
+    ++count;
+    total += m.unpackedSize;
+  }
+  std::printf("%12" PRIu64 " bytes in %u members\n", total, count);
+  return 0;
+}
+
+int runTest(const Args& args) {
+  Options o = parse(args, false);
+  if (!o.error.empty()) return usage("test", o.error);
+  if (o.positional.size() != 1) return usage("test", "expected: ARCHIVE [-p PASSWORD]");
+  const std::string& path = o.positional[0];
+  rar::NativeFileSystem nfs;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  if (!a) {
+    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    return 1;
+  }
+  unsigned ok = 0, failed = 0;
+  for (;;) {
+    auto h = (*a)->readHeader();
+    if (!h) {
+      std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(h.status()).c_str());
+      ++failed;
+      break;
+    }
+    if (!*h) break;
+    const rar::MemberInfo& m = (*a)->member();
+    Progress progress(m);
+    (*a)->setDataCallback([&](const uint8_t* d, size_t n) { return progress(d, n); });
+    rar::Status s = (*a)->test();
+    progress.finish();
+    if (s) {
+      ++ok;
+      std::printf("OK      %s\n", m.name.c_str());
+    } else {
+      ++failed;
+      std::printf("FAILED  %s\n", m.name.c_str());
+      std::fprintf(stderr, "setupkit: %s: %s: %s\n", path.c_str(), m.name.c_str(), describe(s).c_str());
+    }
+  }
+  std::printf("%u OK, %u failed\n", ok, failed);
+  return failed ? 1 : 0;
+}
+
+int runExtract(const Args& args) {
+  Options o = parse(args, false);
+  if (!o.error.empty()) return usage("extract", o.error);
+  if (o.positional.size() != 2) return usage("extract", "expected: ARCHIVE DIR [-p PASSWORD]");
+  const std::string& path = o.positional[0];
+  const std::string& dir = o.positional[1];
+  rar::NativeFileSystem nfs;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  if (!a) {
+    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    return 1;
+  }
+  std::unique_ptr<Progress> progress;
+  (*a)->setDataCallback([&](const uint8_t* d, size_t n) { return progress ? (*progress)(d, n) : true; });
+  rar::ExtractReport report;
+  rar::Status s = rar::extractAll(**a, nfs, dir, report, [&](const rar::MemberInfo& m) {
+    if (progress) progress->finish();
+    progress = std::make_unique<Progress>(m);
+    std::printf("%s%s\n", m.name.c_str(), linkText(m.link));
+  });
+  if (progress) progress->finish();
+  for (const auto& p : report.problems)
+    std::fprintf(stderr, "setupkit: %s: %s%s%s\n", path.c_str(), p.member.c_str(), p.member.empty() ? "" : ": ",
+                 describe(p.status).c_str());
+  std::printf("%u files, %u directories extracted; %u links not created; %zu problems\n", report.files,
+              report.directories, report.linksNotCreated, report.problems.size());
+  return s ? 0 : 1;
+}
+
+namespace {
+
+// Adds a file or a directory tree; member names start at the item's own name.
+rar::Status addItem(rar::Writer& w, rar::NativeFileSystem& nfs, const fs::path& item, const std::string& name) {
+  std::error_code ec;
+  auto status = fs::symlink_status(item, ec);
+  if (ec) return rar::Status(rar::Error::cannotOpen, "cannot read " + fromPath(item));
+  rar::MemberMeta meta;
+  auto mtime = fs::last_write_time(item, ec);
+  if (!ec) {
+    auto sys = std::chrono::file_clock::to_sys(mtime);
+    meta.mtime = std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
+  }
+  if (fs::is_symlink(status)) {
+    std::fprintf(stderr, "setupkit pack: %s: symbolic link not stored\n", fromPath(item).c_str());
+    return {};
+  }
+  if (fs::is_directory(status)) {
+    if (rar::Status s = w.addDirectory(name, meta); !s) return s;
+    std::vector<fs::path> children;
+    for (const auto& e : fs::directory_iterator(item, ec)) children.push_back(e.path());
+    if (ec) return rar::Status(rar::Error::cannotOpen, "cannot list " + fromPath(item));
+    std::sort(children.begin(), children.end());
+    for (const auto& c : children)
+      if (rar::Status s = addItem(w, nfs, c, name + "/" + fromPath(c.filename())); !s) return s;
+    return {};
+  }
+  auto in = nfs.openRead(fromPath(item));
+  if (!in) return in.status();
+  std::printf("%s\n", name.c_str());
+  return w.addFile(name, **in, meta);
+}
+
+}  // namespace
+
+int runPack(const Args& args) {
+  Options o = parse(args, true);
+  if (!o.error.empty()) return usage("pack", o.error);
+  if (o.positional.size() < 2)
+    return usage("pack", "expected: OUT FILES... [-p PASSWORD] [--encrypt-headers] [--volume-size N] [--old-naming]");
+  if (o.encryptHeaders && !o.hasPassword) return usage("pack", "--encrypt-headers needs -p PASSWORD");
+  rar::NativeFileSystem nfs;
+  rar::WriterOptions wo;
+  if (o.hasPassword) wo.password = rar::Password::fromUtf8(o.password);
+  wo.encryptHeaders = o.encryptHeaders;
+  wo.volumeSize = o.volumeSize;
+  wo.naming = o.oldNaming ? rar::VolumeNaming::oldStyle : rar::VolumeNaming::newStyle;
+  const std::string& out = o.positional[0];
+  auto w = rar::Writer::create(nfs, out, wo);
+  if (!w) {
+    std::fprintf(stderr, "setupkit: %s: %s\n", out.c_str(), describe(w.status()).c_str());
+    return 1;
+  }
+  for (size_t i = 1; i < o.positional.size(); ++i) {
+    fs::path item = toPath(o.positional[i]);
+    fs::path base = item.filename().empty() ? item.parent_path().filename() : item.filename();
+    std::string name = fromPath(base);
+    if (name.empty() || name == "." || name == "..") {
+      std::fprintf(stderr, "setupkit: %s: give a file or directory by its name, not %s\n", out.c_str(),
+                   o.positional[i].c_str());
+      return 1;
+    }
+    if (rar::Status s = addItem(**w, nfs, item, name); !s) {
+      std::fprintf(stderr, "setupkit: %s: %s: %s\n", out.c_str(), o.positional[i].c_str(), describe(s).c_str());
+      return 1;
+    }
+  }
+  if (rar::Status s = (*w)->finish(); !s) {
+    std::fprintf(stderr, "setupkit: %s: %s\n", out.c_str(), describe(s).c_str());
+    return 1;
+  }
+  std::printf("%s: %u volume%s\n", (*w)->firstVolumePath().c_str(), (*w)->volumeCount(), (*w)->volumeCount() == 1 ? "" : "s");
+  return 0;
+}
+
+}  // namespace setupkit

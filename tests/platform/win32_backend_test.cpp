@@ -83,6 +83,10 @@ TEST_F(Win32Binaries, ProgramsRunAndReturnTheirExitCode) {
   EXPECT_EQ(*code, 0u);
   EXPECT_EQ(machine_.processes().runAndWait("\"" + dir_ + "\\none.exe\"", "").status().code(), Code::notFound);
   EXPECT_FALSE(machine_.processes().runAndWait("\"" + program_ + "\"", dir_ + "\\nodir").ok());
+  // A file that is not a program: a failure, as in the simulation.
+  ASSERT_TRUE(writeWholeFile(fs(), dir_ + "\\text.exe", "not a program").ok());
+  auto notProgram = machine_.processes().runAndWait("\"" + dir_ + "\\text.exe\"", "");
+  EXPECT_EQ(notProgram.status().code(), Code::failed) << notProgram.status().toString();
 }
 
 TEST_F(Win32Binaries, VersionResource) {

@@ -7,6 +7,20 @@
 
 namespace archive {
 
+namespace {
+
+// Windows opens these names as devices in any directory, with any extension.
+bool IsDeviceName(const std::string& piece) {
+  std::string base = piece.substr(0, piece.find('.'));
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+         base[3] <= '9';
+}
+
+}  // namespace
+
 std::optional<std::string> SafeMemberPath(const std::string& utf8Name) {
   const std::string name = text::fromUtf8(text::CodePage::cp1251, utf8Name);
   if (name.empty() || name.front() == '/' || name.front() == '\\') return std::nullopt;
@@ -17,7 +31,7 @@ std::optional<std::string> SafeMemberPath(const std::string& utf8Name) {
     size_t end = name.find_first_of("/\\", pos);
     if (end == std::string::npos) end = name.size();
     const std::string piece = name.substr(pos, end - pos);
-    if (piece == "..") return std::nullopt;
+    if (piece == ".." || IsDeviceName(piece)) return std::nullopt;
     if (!piece.empty() && piece != ".") {
       if (!path.empty()) path += '\\';
       path += piece;

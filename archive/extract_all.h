@@ -27,7 +27,8 @@ struct ExtractAllResult {
 
 // A member's stored name as a relative Windows path in code page 1251, or
 // nothing when it would land outside the destination (absolute, with a
-// drive, with a ".." piece, with a colon or with no name at all).
+// drive, with a ".." piece, with a colon, naming a device such as CON or
+// LPT1, or with no name at all).
 std::optional<std::string> SafeMemberPath(const std::string& utf8Name);
 
 // Extracts every member of `archivePath` below `destination`. Encrypted

@@ -41,7 +41,9 @@ TEST(ExtractAll, NamesThatLeaveTheDestinationAreRefused) {
     const char* name;
     bool safe;
   } cases[] = {{"../evil.txt", false}, {"a/../../evil.txt", false}, {"/abs.txt", false}, {"C:/x.txt", false},
-               {"file.txt:stream", false}, {"a\\..\\b", false}, {"./a/./b.txt", true}, {"", false}};
+               {"file.txt:stream", false}, {"a\\..\\b", false}, {"./a/./b.txt", true}, {"", false},
+               {"dir/CON", false}, {"nul.txt", false}, {"Com1.log", false}, {"lpt9", false},
+               {"CONSOLE.txt", true}, {"com0", true}, {"Авто.txt", true}};
   for (size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(archive::SafeMemberPath(cases[i].name).has_value(), cases[i].safe) << "case " << i << ": " << cases[i].name;
   }

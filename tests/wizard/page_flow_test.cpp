@@ -112,6 +112,19 @@ TEST_F(PageFlow, SkipTwoWithAMissingDirectoryReportsAndEnds) {
   EXPECT_TRUE(app.terminated());
 }
 
+TEST_F(PageFlow, HiddenDirectoriesAreCheckedWithTheirMacrosExpanded) {
+  // A hidden entry still holds its script text: "#WD" is C:\WINDOWS.
+  Package(Script("[AskDirs]\r\nSkipDirDialog=2\r\nCount=3\r\nDir1=C:\\Program Files\r\n"
+                 "Dir2=#(NoSuchNick)\\X\r\nHidden2=1\r\nDir3=#WD\\Нет\r\nHidden3=1\r\n" +
+                 std::string(kGroups) + kTwoSetupTypes));
+  OpenAndWarn();
+  EXPECT_EQ(page(), pgStart) << "the unresolved entry is passed over, the missing one reported";
+  ui->expectMessageBox().withText("\\Нет не существует. Установка невозможна.");
+  ui->advance(400);
+  EXPECT_TRUE(app.terminated());
+  EXPECT_EQ(ctx.model.Dirs[2].Dir, "#WD\\Нет") << "the entry keeps its script text";
+}
+
 TEST_F(PageFlow, SkipTwoBackFromSetupTypeChecksAgainAndReturns) {
   Package(Script(DirsSection(2) + kGroups + kTwoSetupTypes));
   OpenAndWarn();

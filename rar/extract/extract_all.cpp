@@ -3,6 +3,27 @@
 #include "rar/extract/safe_path.h"
 
 namespace rar {
+namespace {
+
+// The member into a new file of `fs`; a partial file is removed.
+Status extractFile(Archive& archive, FileSystem& fs, const std::string& path) {
+  auto file = fs.create(path);
+  if (!file) {
+    if (Status s = archive.skip(); !s) return s;
+    return file.status();
+  }
+  Status s = archive.extract(**file);
+  if (s) s = (*file)->close();
+  const MemberInfo& m = archive.member();
+  if (s && m.hasMtime && m.format == Format::rar50) s = (*file)->setModificationTime(m.mtime);
+  if (!s) {
+    file->reset();
+    fs.remove(path);
+  }
+  return s;
+}
+
+}  // namespace
 
 Status extractAll(Archive& archive, FileSystem& fs, const std::string& destination, ExtractReport& report,
                   const std::function<void(const MemberInfo&)>& onMember) {
@@ -47,7 +68,7 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
         continue;
       }
     }
-    if (Status s = archive.extractToFile(target); !s) {
+    if (Status s = extractFile(archive, fs, target); !s) {
       note(m.name, s);
       if (s.error() == Error::aborted) break;
       continue;

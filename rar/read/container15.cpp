@@ -287,6 +287,7 @@ Result<Block> Archive::Impl::readBlock15() {
   if (size < 7) return headerFailure("block size " + std::to_string(size));
   if (encrypted) {
     size_t padded = (size_t(size) + 15) / 16 * 16;
+    if (padded - 16 > volumes.size() - volumes.position()) return headerFailure("header size beyond the end of the volume");
     size_t have = h.size();
     h.resize(padded);
     if (padded > have) {

@@ -16,7 +16,14 @@ namespace {
 
 std::string utf8(std::string_view s) { return text::toUtf8(text::CodePage::cp1251, s); }
 
-std::string quoted(std::string_view s) { return "\"" + utf8(s) + "\""; }
+std::string quoted(std::string_view s) {
+  // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about
+  // "literal" + std::string&& at -O3.
+  std::string out(1, '"');
+  out += utf8(s);
+  out += '"';
+  return out;
+}
 
 std::string describeBox(const MessageBoxRequest& r) {
   return "message box " + quoted(r.text) + " caption " + quoted(r.caption) + ", " + nameOf(r.buttons) + ", " +

@@ -30,17 +30,23 @@ uint16_t checksum14(uint16_t sum, const uint8_t* data, size_t size) {
 class CheckedOutput final : public DecodedOutput {
  public:
   CheckedOutput(OutputSink& sink, const DataCallback& callback, const MemberInfo& m)
-      : sink_(sink), callback_(callback), limit_(m.unpackedSize), limited_(m.sizeKnown) {
-    // The hash may only be declared by the header of a later part.
-    if (m.hasBlake2 || m.format == Format::rar50) blake_.emplace();
+      : sink_(sink), callback_(callback), limit_(m.unpackedSize), limited_(m.sizeKnown),
+        rar14_(m.format == Format::rar14) {
+    // The hash may only be declared by the header of a later part; a member
+    // in one part declares it here. Hashing costs more than decoding, so
+    // only what can be checked is computed.
+    if (m.hasBlake2 || (m.format == Format::rar50 && m.splitAfter)) blake_.emplace();
   }
 
   Status write(const uint8_t* data, size_t size) override {
     if (limited_ && size > limit_ - written_)
       return Status(Error::corruptData, "more data than the header declares");
     written_ += size;
-    crc_.update(data, size);
-    sum14_ = checksum14(sum14_, data, size);
+    if (rar14_) {
+      sum14_ = checksum14(sum14_, data, size);
+    } else {
+      crc_.update(data, size);
+    }
     if (blake_) blake_->update(data, size);
     if (callback_ && !callback_(data, size)) return Status(Error::aborted, "extraction stopped by the data callback");
     return sink_.write(data, size);
@@ -59,6 +65,7 @@ class CheckedOutput final : public DecodedOutput {
   uint64_t written_ = 0;
   Crc32 crc_;
   uint16_t sum14_ = 0;
+  bool rar14_;  // RAR 1.4 checks its own 16-bit sum instead of a CRC32
   std::optional<Blake2sp> blake_;
 };
 

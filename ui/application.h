@@ -44,7 +44,8 @@ class Application {
 
   Cursor cursor() const { return cursor_; }
   void setCursor(Cursor c);
-  void bringToFront() { renderer_->bringToFront(); }
+  // Brings the main form to the front and gives it the input focus.
+  void bringToFront() { renderer_->bringToFront(mainForm_); }
   void beep(MessageIcon kind) { renderer_->beep(kind); }
 
   int textWidth(const Font& font, std::string_view text) { return renderer_->textWidth(font, text); }

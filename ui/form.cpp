@@ -23,11 +23,13 @@ void Form::setClientSize(int width, int height) { setBounds(left(), top(), width
 void Form::showForm() {
   if (shown_) return;
   shown_ = true;
+  // Main form before onShow: forms that its onShow shows (the background
+  // window) are not the main form.
+  if (app_.mainForm() == nullptr) app_.setMainForm(this);
   if (!everShown_) {
     everShown_ = true;
     if (onShow) onShow();
   }
-  if (app_.mainForm() == nullptr) app_.setMainForm(this);
   app_.renderer().showForm(*this);
 }
 

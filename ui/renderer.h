@@ -47,8 +47,8 @@ class Renderer {
   virtual void stopTimer(Timer& timer) = 0;
 
   virtual void setCursor(Cursor cursor) = 0;
-  // Brings the application's windows to the front.
-  virtual void bringToFront() = 0;
+  // Brings the form (the main form) to the front and gives it the focus.
+  virtual void bringToFront(Form* form) = 0;
   virtual void beep(MessageIcon kind) = 0;
 
   // Width in pixels (at 96 DPI) of a single-line text in the font.

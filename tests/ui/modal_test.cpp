@@ -156,6 +156,21 @@ TEST_F(ModalTest, ClosingTheMainFormTerminatesAndRunsTheCloseSteps) {
   EXPECT_TRUE(ui->quitRequested());
 }
 
+TEST_F(ModalTest, FormShownFromTheMainFormsOnShowIsNotTheMainForm) {
+  Form main(app, "frmInstall");
+  Form tile(app, "frmTile");
+  main.onShow = [&] {
+    tile.showForm();
+    app.bringToFront();
+  };
+  main.showForm();
+  EXPECT_EQ(app.mainForm(), &main);
+  EXPECT_TRUE(tile.shown());
+  EXPECT_EQ(ui->bringToFrontCount(), 1);
+  tile.close();  // closing another form does not end the application
+  EXPECT_FALSE(app.terminated());
+}
+
 TEST_F(ModalTest, CloseQueryCanKeepTheMainFormOpen) {
   Form main(app, "frmInstall");
   main.onCloseQuery = [] { return false; };

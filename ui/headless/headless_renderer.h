@@ -133,7 +133,7 @@ class HeadlessRenderer : public Renderer {
   void startTimer(Timer& timer) override;
   void stopTimer(Timer& timer) override;
   void setCursor(Cursor c) override { cursor_ = c; }
-  void bringToFront() override { ++toFront_; }
+  void bringToFront(Form*) override { ++toFront_; }
   void beep(MessageIcon kind) override { beeps_.push_back(kind); }
   int textWidth(const Font& font, std::string_view text) override;
   int lineHeight(const Font& font) override;

@@ -40,8 +40,10 @@ void FormPeer::create() {
   const FormStyle fs = styleOf(form().borderStyle());
   DWORD style = fs.style;
   if (!form().enabled()) style |= WS_DISABLED;
+  // A dialog stays above the main form; other forms (the background
+  // window) are not owned, or they could never lie behind it.
   HWND owner = nullptr;
-  if (Form* main = form().application().mainForm(); main != nullptr && main != &form()) {
+  if (Form* main = form().application().mainForm(); form().isModal() && main != nullptr && main != &form()) {
     owner = Win32Renderer::windowOf(main);
   }
   CreateWindowExW(fs.exStyle, formClass, wide(form().caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,

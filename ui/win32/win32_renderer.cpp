@@ -343,11 +343,11 @@ void Win32Renderer::setCursor(Cursor c) {
   SetCursor(LoadCursorW(nullptr, c == Cursor::Wait ? IDC_WAIT : IDC_ARROW));
 }
 
-void Win32Renderer::bringToFront() {
-  if (!shownForms_.empty()) {
-    HWND h = windowOf(shownForms_.front());
-    if (h != nullptr) static_cast<void>(SetForegroundWindow(h));
-  }
+void Win32Renderer::bringToFront(Form* form) {
+  HWND h = windowOf(form);
+  if (h == nullptr) return;
+  static_cast<void>(SetForegroundWindow(h));
+  static_cast<void>(SetActiveWindow(h));
 }
 
 void Win32Renderer::beep(MessageIcon kind) { static_cast<void>(MessageBeep(static_cast<UINT>(kind))); }

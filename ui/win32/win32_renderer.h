@@ -52,7 +52,7 @@ class Win32Renderer : public Renderer {
   void startTimer(Timer& timer) override;
   void stopTimer(Timer& timer) override;
   void setCursor(Cursor c) override;
-  void bringToFront() override;
+  void bringToFront(Form* form) override;
   void beep(MessageIcon kind) override;
   int textWidth(const Font& font, std::string_view text) override;
   int lineHeight(const Font& font) override;

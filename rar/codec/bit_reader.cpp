@@ -1,5 +1,6 @@
 #include "rar/codec/bit_reader.h"
 
+#include <bit>
 #include <cstring>
 
 namespace rar::codec {
@@ -24,8 +25,9 @@ bool BitReader::fillBuffer() {
 void BitReader::refill() {
   // Fast path: a whole 64-bit word is available in the buffer.
   if (end_ - next_ >= 8 && padBits_ == 0) {
-    uint64_t word = 0;
-    for (int i = 0; i < 8; ++i) word = (word << 8) | next_[i];
+    uint64_t word;
+    std::memcpy(&word, next_, 8);
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
     unsigned take = (64 - count_) / 8;  // whole bytes that fit
     if (take == 0) return;
     word >>= 64 - 8 * take;

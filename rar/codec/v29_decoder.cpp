@@ -263,12 +263,6 @@ Status V29Decoder::flush(uint64_t limit, DecodedOutput& out) {
   return Status::success();
 }
 
-Status V29Decoder::copyMatch(uint64_t distance, uint32_t length) {
-  if (distance == 0 || distance > window_.history()) return corrupt("match distance beyond the data decoded so far");
-  window_.copyMatch(static_cast<size_t>(distance), length);
-  return Status::success();
-}
-
 Status V29Decoder::decodeMember(BitReader& br, DecodedOutput& out) {
   Status s;
   if (!tablesRead_ && !(s = readTables(br)).ok()) return s;

@@ -44,7 +44,12 @@ class V29Decoder : public Decoder {
   Status addFilter(const uint8_t* record, size_t size);
   Status flush(uint64_t limit, DecodedOutput& out);
   Status runFilters(DecodedOutput& out);
-  Status copyMatch(uint64_t distance, uint32_t length);
+  Status copyMatch(uint64_t distance, uint32_t length) {
+    if (distance == 0 || distance > window_.history())
+      return Status(Error::corruptData, "match distance beyond the data decoded so far");
+    window_.copyMatch(static_cast<size_t>(distance), length);
+    return Status::success();
+  }
 
   DecoderLimits limits_;
   MatchWindow window_;

@@ -31,6 +31,9 @@ struct ArchiveOptions {
   VolumeCallback onVolume;
   DataCallback onData;
   DecoderLimits limits;
+  // RAR 5 key derivation: archives asking for more than 2^n rounds are
+  // refused as unsupported (the format allows n up to 24).
+  unsigned maxKdfLog2 = 24;
 };
 
 class Archive {

@@ -39,7 +39,7 @@ uint32_t unixToDos(int64_t t) {
 
 int64_t fileTimeToUnix(uint64_t ft) { return int64_t(ft / 10000000) - 11644473600LL; }
 
-Status parseEncryptionRecord(ByteReader& r, FileRecord& f) {
+Status parseEncryptionRecord(ByteReader& r, FileRecord& f, unsigned maxKdfLog2) {
   uint64_t version = r.vint();
   uint64_t flags = r.vint();
   f.kdfLog2 = r.u8();
@@ -51,12 +51,12 @@ Status parseEncryptionRecord(ByteReader& r, FileRecord& f) {
   if (f.hasCheck) r.bytes(f.check.data(), 12);
   if (!r.ok()) return Status(Error::corruptHeader, "encryption record cut short");
   if (version != 0) return Status(Error::unsupported, "encryption version " + std::to_string(version));
-  if (f.kdfLog2 > crypto::kMaxRar5KdfLog2)
+  if (f.kdfLog2 > std::min(maxKdfLog2, crypto::kMaxRar5KdfLog2))
     return Status(Error::unsupported, "key derivation count 2^" + std::to_string(f.kdfLog2) + " is beyond the limit");
   return {};
 }
 
-Status parseFileExtra(ByteReader& area, FileRecord& f) {
+Status parseFileExtra(ByteReader& area, FileRecord& f, unsigned maxKdfLog2) {
   MemberInfo& m = f.info;
   while (area.remaining() > 0) {
     uint64_t size = area.vint();
@@ -66,7 +66,7 @@ Status parseFileExtra(ByteReader& area, FileRecord& f) {
     uint64_t type = r.vint();
     switch (type) {
       case kExtraEncryption: {
-        if (Status s = parseEncryptionRecord(r, f); !s) return s;
+        if (Status s = parseEncryptionRecord(r, f, maxKdfLog2); !s) return s;
         m.encrypted = true;
         m.cipher = Cipher::aes256;
         break;
@@ -230,7 +230,7 @@ Result<Block> Archive::Impl::readBlock50() {
       if (headerHasCheck) fields.bytes(headerCheck.data(), 12);
       if (!fields.ok()) return Status(Error::corruptHeader, "encryption header cut short");
       if (version != 0) return Status(Error::unsupported, "header encryption version " + std::to_string(version));
-      if (headerKdfLog2 > crypto::kMaxRar5KdfLog2) return Status(Error::unsupported, "key derivation count beyond the limit");
+      if (headerKdfLog2 > std::min(options.maxKdfLog2, crypto::kMaxRar5KdfLog2)) return Status(Error::unsupported, "key derivation count beyond the limit");
       rar5HeaderEncryption = true;
       info.headersEncrypted = true;
       b.kind = BlockKind::other;
@@ -289,7 +289,7 @@ Result<Block> Archive::Impl::readBlock50() {
       m.splitAfter = flags & kSplitAfter;
       m.storedName = name;
       m.name = normalizeSeparators50(isValidUtf8(name) ? name : std::string(name));
-      if (Status s = parseFileExtra(extra, f); !s) return s;
+      if (Status s = parseFileExtra(extra, f, options.maxKdfLog2); !s) return s;
       if (m.fileVersion > 0) m.name += ";" + std::to_string(m.fileVersion);
       m.packedSize = dataSize;
       break;

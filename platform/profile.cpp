@@ -24,12 +24,13 @@ struct RawEntry {
 struct RawSection {
   std::string name;
   std::vector<RawEntry> entries;
+  bool hasHeader = true;  // false for the lines before the first header
 };
 
 struct Document {
   Encoding encoding = Encoding::ansi;
   // sections[0] is the unnamed section of the lines before the first header.
-  std::vector<RawSection> sections{RawSection{}};
+  std::vector<RawSection> sections{RawSection{{}, {}, false}};
 };
 
 bool isBlank(char c) {
@@ -117,7 +118,7 @@ Document parse(std::string_view bytes) {
     if (line.front() == '[') {
       const size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        doc.sections.push_back(RawSection{std::string(trim(line.substr(1, close - 1))), {}});
+        doc.sections.push_back(RawSection{std::string(trim(line.substr(1, close - 1))), {}, true});
         continue;
       }
       // "[name" without "]" is an ordinary key line.
@@ -139,7 +140,9 @@ Document parse(std::string_view bytes) {
 std::string serialise(const Document& doc) {
   std::string out;
   for (const RawSection& section : doc.sections) {
-    if (!section.name.empty()) out += "[" + section.name + "]\r\n";
+    // An explicit "[]" stays, so its keys do not join the unnamed lines
+    // before the first section (Windows would drop the header).
+    if (section.hasHeader) out += "[" + section.name + "]\r\n";
     for (const RawEntry& entry : section.entries) {
       out += entry.name;
       if (entry.hasValue) out += "=" + entry.value;
@@ -259,7 +262,7 @@ Status writeProfileString(FileSystem& fs, const std::string& path, const std::st
     }
   }
   if (target == nullptr) {
-    doc.sections.push_back(RawSection{from1251(sectionName, doc.encoding), {}});
+    doc.sections.push_back(RawSection{from1251(sectionName, doc.encoding), {}, true});
     target = &doc.sections.back();
   }
   const std::string newValue = from1251(trimLeft(value), doc.encoding);

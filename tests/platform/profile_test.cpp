@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/profile.h"
 #include "platform/sim/machine.h"
 #include "tests/platform/profile_cases.h"
+#include "text/codepage.h"
 
 namespace platform::testing {
 namespace {
@@ -15,7 +18,7 @@ std::string escaped(const std::string& s) {
   for (char c : s.substr(0, 80)) {
     if (c == '\n') out += "\\n";
     else if (c == '\r') out += "\\r";
-    else if (static_cast<unsigned char>(c) < 32) out += "\\x" + std::to_string(static_cast<unsigned char>(c));
+    else if (static_cast<unsigned char>(c) < 32) out += "\\" + std::to_string(static_cast<unsigned char>(c));
     else out += c;
   }
   return out;
@@ -88,6 +91,46 @@ TEST(WriteProfileString, ReadsBackAndReportsFailures) {
   ASSERT_TRUE(machine.addFile("C:\\ro.ini", "[A]\r\nk=1\r\n", attr::readOnly).ok());
   EXPECT_EQ(writeProfileString(machine.files(), "C:\\ro.ini", "A", "k", "2").code(), Code::accessDenied);
   EXPECT_EQ(*machine.fileContent("C:\\ro.ini"), "[A]\r\nk=1\r\n");
+}
+
+TEST(WriteProfileString, KeepsAnEmptySectionHeader) {
+  // Windows' writer drops "[]", which would move its keys into the lines
+  // before the first section; the header stays so they keep their meaning.
+  sim::Machine machine;
+  ASSERT_TRUE(machine.addFile("C:\\e.ini", "[]\r\nk=hidden\r\n").ok());
+  ASSERT_TRUE(writeProfileString(machine.files(), "C:\\e.ini", "A", "k", "v").ok());
+  EXPECT_EQ(*machine.fileContent("C:\\e.ini"), "[]\r\nk=hidden\r\n[A]\r\nk=v\r\n");
+  EXPECT_EQ(ProfileReader(*machine.fileContent("C:\\e.ini")).getString("", "k", "-"), "-");
+}
+
+// Random files made of the characters that matter to the format: a write
+// must read back, and every other lookup must answer as before.
+TEST(WriteProfileString, KeepsEverythingElseOnRandomFiles) {
+  std::mt19937 random(20240115);
+  const std::string alphabet = "[]=;# \t\r\nAaBbkK\"'\x1a";
+  const char* sections[] = {"A", "b", ""};
+  const char* keys[] = {"k", "K", "a", "[a"};
+  sim::Machine machine;
+  const std::string path = "C:\\r.ini";
+  for (int round = 0; round < 500; ++round) {
+    std::string file = (round % 7 == 0) ? "\xEF\xBB\xBF" : "";
+    const size_t length = random() % 60;
+    for (size_t i = 0; i < length; ++i) file += alphabet[random() % alphabet.size()];
+    ASSERT_TRUE(machine.addFile(path, file).ok());
+    const std::string section = sections[random() % std::size(sections)];
+    const std::string key = keys[random() % std::size(keys)];
+    const ProfileReader before(file);
+    ASSERT_TRUE(writeProfileString(machine.files(), path, section, key, "new value").ok());
+    const ProfileReader after(*machine.fileContent(path));
+    EXPECT_EQ(after.getString(section, key, "-"), "new value") << "round " << round << " \"" << escaped(file) << "\"";
+    for (const char* s2 : sections) {
+      for (const char* k2 : keys) {
+        if (text::equalsNoCase1251(s2, section) && text::equalsNoCase1251(k2, key)) continue;
+        EXPECT_EQ(after.getString(s2, k2, "-"), before.getString(s2, k2, "-"))
+            << "round " << round << " [" << s2 << "] " << k2 << " in \"" << escaped(file) << "\"";
+      }
+    }
+  }
 }
 
 }  // namespace

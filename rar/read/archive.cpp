@@ -42,9 +42,9 @@ Result<bool> Archive::readHeader() {
   for (;;) {
     auto b = a.readBlock();
     if (!b) {
-      // A missing password leaves the position where it was: the caller
-      // may set one and try again. Any other header failure is final.
-      if (b.status().error() != Error::missingPassword) a.failure = b.status();
+      // A missing or wrong password leaves the position where it was: the
+      // caller may set another and try again. Any other failure is final.
+      if (b.status().error() != Error::missingPassword && b.status().error() != Error::badPassword) a.failure = b.status();
       return b.status();
     }
     switch (b->kind) {

@@ -224,6 +224,21 @@ TEST(RarPasswords, ErrorsAreTold) {
   }
 }
 
+TEST(RarPasswords, AnotherPasswordCanBeTriedForEncryptedHeaders) {
+  NativeFileSystem fs;
+  ArchiveOptions o;
+  o.password = Password::fromUtf8("wrong");
+  auto a = Archive::open(fs, test::corpusDir() + "/rarfile/rar5-hpsw.rar", o);
+  ASSERT_TRUE(a.ok());
+  EXPECT_EQ((*a)->readHeader().status().error(), Error::badPassword);
+  (*a)->setPassword(Password());
+  EXPECT_EQ((*a)->readHeader().status().error(), Error::missingPassword);
+  (*a)->setPassword(Password::fromUtf8("password"));
+  auto h = (*a)->readHeader();
+  ASSERT_TRUE(h.ok() && *h) << h.status().toString();
+  EXPECT_TRUE((*a)->test().ok());
+}
+
 TEST(RarPasswords, PackagePasswordInCodePage866) {
   // The engine hands over its package password as code page 866 bytes.
   MemoryFileSystem fs;

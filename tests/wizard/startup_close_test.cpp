@@ -204,6 +204,33 @@ TEST_F(Startup, LicenceNamedButAbsentOrBlankShowsNoDialog) {
   ui->discardPendingActions();
 }
 
+TEST_F(Startup, SetupMessageKindsBecomeMessageBoxes) {
+  struct Case {
+    startup::MessageKind kind;
+    const char* caption;
+    MessageIcon icon;
+    MessageButtons buttons;
+    ModalResult answer;
+  } cases[] = {
+      {startup::MessageKind::error, "Ошибка", MessageIcon::Error, MessageButtons::Ok, ModalResult::Ok},
+      {startup::MessageKind::question, "Подтверждение", MessageIcon::Question, MessageButtons::YesNo, ModalResult::No},
+      {startup::MessageKind::warning, "Предупреждение", MessageIcon::Warning, MessageButtons::Ok, ModalResult::Ok},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i));
+    ui->expectMessageBox()
+        .withText("текст")
+        .withCaption(cases[i].caption)
+        .withIcon(cases[i].icon)
+        .withButtons(cases[i].buttons)
+        .answer(cases[i].answer);
+    app.setCursor(::ui::Cursor::Wait);
+    EXPECT_EQ(startup::SetupMessage(messages, "текст", cases[i].kind), static_cast<int>(cases[i].answer));
+    EXPECT_EQ(ui->cursorsDuringBoxes().back(), ::ui::Cursor::Default);
+    EXPECT_EQ(app.cursor(), ::ui::Cursor::Wait) << "the cursor comes back";
+  }
+}
+
 // --- close steps ---
 
 class CloseSteps : public WizardTest {

@@ -14,6 +14,7 @@ wine=${4:-/usr/lib/wine/wine64}
 [ -x "$wine" ] || wine=wine
 mkdir -p "$shots"
 shots=$(realpath "$shots")
+rm -f "$shots"/*.png "$shots/robot.log"
 
 work=$(mktemp -d /tmp/gui-smoke.XXXXXX)
 prefix=${GUI_SMOKE_PREFIX:-$work/prefix}
@@ -48,7 +49,7 @@ fail() {
   import -window root "$shots/failure.png" 2>/dev/null || true
   exit 1
 }
-robot() { "$wine" "$prefix/drive_c/smoke/robot.exe" --desktop smoke "$@" </dev/null 2>/dev/null; }
+robot() { echo "$(date +%T) robot $*" >>"$shots/robot.log"; "$wine" "$prefix/drive_c/smoke/robot.exe" --desktop smoke "$@" </dev/null 2>/dev/null; }
 shot() {
   step=$((step + 1))
   sleep 0.5  # let the windows paint
@@ -67,6 +68,14 @@ for text in "&Дальше" "&Назад" "Выбор местоположени
 done
 expect "Выбор компонентов для установки программы:"
 shot start
+
+# The browse button's hint shows as a tooltip under the mouse.
+if command -v xdotool >/dev/null; then
+  point=$(robot center "$caption" "...") || fail "no browse button"
+  xdotool mousemove $point
+  sleep 1.5
+  shot hint
+fi
 
 robot click "$caption" "Дальше" || fail "cannot press Next"
 sleep 0.3

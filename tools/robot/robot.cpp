@@ -11,6 +11,8 @@
 //   robot box [TIMEOUT_MS]                  print the text of the message box shown
 //   robot answer ID [TIMEOUT_MS]            press button ID of the message box
 //   robot close CAPTION                     post WM_CLOSE
+//   robot center CAPTION TEXT               print the screen point "X Y" at
+//                                           the middle of the control TEXT
 //
 // Texts compare exactly or with the '&' accelerator markers removed.
 // Output is UTF-8. With "--desktop NAME" first, the robot works on the
@@ -218,6 +220,16 @@ int run(const std::vector<std::wstring>& args) {
     print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
     return 1;
   }
+  if (cmd == L"center") {
+    HWND c = findChild(top, args[3], true);
+    RECT r{};
+    if (c == nullptr || !GetWindowRect(c, &r)) {
+      print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+      return 1;
+    }
+    print(std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2));
+    return 0;
+  }
   if (cmd == L"click") {
     HWND b = findChild(top, args[3], true);
     if (b == nullptr) {
@@ -254,19 +266,23 @@ int main() {
   static_cast<void>(LocalFree(argv));
   DesktopHandle desk;
   if (args.size() >= 3 && args[1] == L"--desktop") {
-    // Window enumeration follows the thread's desktop.
-    // The desktop appears once its first program starts: give it time.
-    for (int attempt = 0; attempt < 300 && desk.h == nullptr; ++attempt) {
-      desk.h = OpenDesktopW(args[2].c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
-      if (desk.h == nullptr) Sleep(100);
+    const std::wstring name = args[2];
+    args.erase(args.begin() + 1, args.begin() + 3);
+    const bool waitingForTheEnd = args.size() >= 2 && args[1] == L"wait-gone";
+    // The desktop appears once its first program starts, and goes with
+    // its last window: give it time to come, not to go.
+    for (int attempt = 0; attempt < (waitingForTheEnd ? 1 : 300) && desk.h == nullptr; ++attempt) {
+      desk.h = OpenDesktopW(name.c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+      if (desk.h == nullptr && !waitingForTheEnd) Sleep(100);
     }
+    if (desk.h == nullptr && waitingForTheEnd) return 0;
+    // Window enumeration follows the thread's desktop.
     if (desk.h == nullptr || !SetThreadDesktop(desk.h)) {
-      print("cannot open desktop \"" + utf8(args[2]) + "\"");
+      print("cannot open desktop \"" + utf8(name) + "\"");
       return 1;
     }
-    args.erase(args.begin() + 1, args.begin() + 3);
   }
   const int rc = run(args);
-  if (rc == 2) print("usage: robot wait|wait-gone|list|expect|click|box|answer|close ...");
+  if (rc == 2) print("usage: robot [--desktop NAME] wait|wait-gone|list|expect|click|center|box|answer|close ...");
   return rc;
 }

@@ -248,6 +248,8 @@ class PathEditPeer : public WindowPeer {
     }
   }
   PathEdit& path() const { return static_cast<PathEdit&>(widget_); }
+  // The hint belongs to the browse button ("F3").
+  HWND hintTarget() const override { return button_; }
 
   void create() override {
     HWND box = createChild(containerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, L"", true);
@@ -341,8 +343,11 @@ class RichEditPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   void create() override {
-    createChild(renderer_.richEditClass(), WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                WS_EX_CLIENTEDGE, L"", false);
+    HWND h = createChild(renderer_.richEditClass(), WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                         WS_EX_CLIENTEDGE, L"", false);
+    // A rich edit holds 32K characters unless told otherwise, and would
+    // silently cut a longer licence.
+    if (h != nullptr) SendMessageW(h, EM_EXLIMITTEXT, 0, 64 * 1024 * 1024);
     update(Property::Color);
     update(Property::Text);
   }
@@ -382,7 +387,10 @@ class MemoPeer : public WindowPeer {
     const auto& memo = static_cast<const Memo&>(widget_);
     DWORD style = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     if (!memo.wordWrap()) style |= WS_HSCROLL | ES_AUTOHSCROLL;
-    createChild(L"EDIT", style, WS_EX_CLIENTEDGE, wide(memo.text()), false);
+    HWND h = createChild(L"EDIT", style, WS_EX_CLIENTEDGE, L"", false);
+    if (h == nullptr) return;
+    SendMessageW(h, EM_SETLIMITTEXT, 0, 0);  // no 32K limit on long files
+    update(Property::Text);
   }
   void update(Property changed) override {
     WindowPeer::update(changed);

@@ -1,5 +1,7 @@
 #include "ui/win32/peers.h"
 
+#include <commctrl.h>
+
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -88,6 +90,26 @@ void FormPeer::update(Property changed) {
     default:
       WindowPeer::update(changed);
   }
+}
+
+void FormPeer::setToolTip(HWND tool, const std::wstring& text) {
+  if (!toolTips_) {
+    if (text.empty()) return;
+    toolTips_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                    renderer_.instance(), nullptr));
+    if (!toolTips_) return;
+  }
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd();
+  ti.uId = reinterpret_cast<UINT_PTR>(tool);
+  SendMessageW(toolTips_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  if (text.empty()) return;
+  std::wstring buffer = text;
+  ti.lpszText = buffer.data();
+  SendMessageW(toolTips_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void FormPeer::enterPressed() {

@@ -21,12 +21,15 @@ class FormPeer : public WindowPeer {
   Form& form() const;
   // Presses the focused button on Enter, or the form's default button.
   void enterPressed();
+  // Shows `text` as the tooltip of a control of this form (empty: none).
+  void setToolTip(HWND tool, const std::wstring& text);
 
  protected:
   std::optional<LRESULT> handle(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void placeWindow();
+  UniqueWindow toolTips_;
 };
 
 // Panels, notebook pages, scroll boxes: a plain window that holds children.

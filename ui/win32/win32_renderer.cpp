@@ -131,6 +131,7 @@ void Win32Renderer::realize(Widget& widget) {
     WindowPeer& ref = *peer;
     widget.attachPeer(std::move(peer));
     ref.create();
+    if (!widget.hint().empty()) ref.update(Property::Hint);
   }
   for (auto& child : widget.children()) realize(*child);
 }

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "ui/form.h"
+#include "ui/win32/peers.h"
 #include "ui/win32/wide.h"
 #include "ui/win32/win32_renderer.h"
 
@@ -161,6 +162,11 @@ HWND WindowPeer::createChild(const wchar_t* className, DWORD style, DWORD exStyl
   return h;
 }
 
+void WindowPeer::applyHint() {
+  auto* formPeer = dynamic_cast<FormPeer*>(widget_.form().peer());
+  if (formPeer != nullptr && hintTarget() != nullptr) formPeer->setToolTip(hintTarget(), wide(widget_.hint()));
+}
+
 void WindowPeer::placeInZOrder(HWND h) {
   constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   if (isContainer()) {
@@ -211,6 +217,9 @@ void WindowPeer::update(Property changed) {
       break;
     case Property::Color:
       InvalidateRect(h, nullptr, TRUE);
+      break;
+    case Property::Hint:
+      applyHint();
       break;
     default:
       break;

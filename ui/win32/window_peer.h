@@ -31,6 +31,8 @@ class WindowPeer : public WidgetPeer {
   virtual void create() = 0;
   // Containers lie under the controls that overlap them.
   virtual bool isContainer() const { return false; }
+  // The window that shows the widget's hint as a tooltip.
+  virtual HWND hintTarget() const { return hwnd(); }
 
   void update(Property changed) override;
 
@@ -54,8 +56,9 @@ class WindowPeer : public WidgetPeer {
   // Z order: controls above containers, controls among themselves in
   // creation order (the first on top, as the dialog manager tabs).
   void placeInZOrder(HWND hwnd);
-  // Applies font, visibility and enabled state after creation.
+  // Applies the font and the hint after creation.
   void applyCommon();
+  void applyHint();
   RECT deviceRect() const;
   // The colour behind the widget: its own, or its nearest opaque parent's.
   Color backgroundColor() const;

@@ -83,6 +83,7 @@ Result<ShellLink> WindowsShell::loadLink(const std::string& linkPath) {
 
 Status WindowsShell::open(const std::string& file, const std::string& parameters, const std::string& directory,
                           int showCommand) {
+  ComScope com;  // some shell handlers need COM on the calling thread
   const std::wstring params = wide(parameters);
   const std::wstring dir = wide(directory);
   const HINSTANCE result = ::ShellExecuteW(nullptr, L"open", wide(file).c_str(), params.empty() ? nullptr : params.c_str(),

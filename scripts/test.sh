@@ -26,3 +26,11 @@ if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
 else
   echo "this machine cannot execute 32-bit code: the win32 tests were built, not run"
 fi
+
+# setup.exe walked under Wine and Xvfb with screenshots; it needs a display
+# server and a Wine prefix of its own, so it runs on request.
+if [ "${SETUPKIT_GUI_SMOKE:-0}" = 1 ]; then
+  echo "== setup.exe smoke test (Wine + Xvfb)"
+  bash scripts/setup-smoke.sh build/win64/app/setup.exe build/win64/tools/robot/robot.exe \
+    build/win64/setup-smoke-screenshots
+fi

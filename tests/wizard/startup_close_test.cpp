@@ -3,6 +3,9 @@
 // steps with the Final page's options.
 
 #include "actions/report_action_error.h"
+#include "archive/platform_streams.h"
+#include "rar/write/writer.h"
+#include "startup/code_page_conversion.h"
 #include "tests/wizard/wizard_fixture.h"
 
 namespace wizard::testing {
@@ -56,6 +59,23 @@ TEST_F(Startup, EngineArchiveIsExtractedToTheTemporaryDirectoryAndListed) {
                                              std::string(kTemp) + "Sub", std::string(kTemp) + "Sub\\Uninst.exe"};
   EXPECT_EQ(ctx.lists.TempFileList, expected);
   EXPECT_EQ(machine.fileContent(std::string(kTemp) + "Sub\\Uninst.exe").valueOr(""), "MZ");
+}
+
+TEST_F(Startup, EncryptedEngineArchiveOpensWithTheEnginePassword) {
+  // AES-256 with encrypted headers, as the package builder writes it.
+  archive::PlatformArchiveFiles files(machine.files());
+  rar::WriterOptions options;
+  options.password = rar::Password::fromOem866(startup::kEngineArchivePassword);
+  options.encryptHeaders = true;
+  auto writer = rar::Writer::create(files, "D:\\install.dat", options);
+  ASSERT_TRUE(writer.ok()) << writer.status().toString();
+  ASSERT_TRUE(writer.value()->addBytes("Install.Ini", Script("[Main]\r\nTitle=Шифр\r\n")).ok());
+  ASSERT_TRUE(writer.value()->finish().ok());
+  Open();
+  EXPECT_EQ(ctx.model.Main.Title, "Шифр");
+  EXPECT_EQ(form->Title->caption(), "Шифр");
+  EXPECT_NE(ctx.model.ArchivePassword, startup::kEngineArchivePassword) << "the package password is the title's";
+  ui->discardPendingActions();
 }
 
 TEST_F(Startup, TitlesAndCopyrightFollowTheScript) {
@@ -310,6 +330,13 @@ TEST_F(CloseSteps, ProgramStartsInItsDirectoryThroughTheShell) {
   EXPECT_TRUE(app.terminated());
   EXPECT_TRUE(ctx.lists.TempFileList.empty()) << "the run's lists are freed";
   EXPECT_FALSE(machine.files().exists(std::string(kTemp) + "Install.Ini"));
+}
+
+TEST_F(CloseSteps, CloseBoxOnTheFinalPageActsLikeFinish) {
+  Finish("RunApp=1\r\n");
+  form->form().close();
+  EXPECT_EQ(opens(), 1u);
+  EXPECT_TRUE(app.terminated());
 }
 
 TEST_F(CloseSteps, ClosingWithoutCompletionOnlyCleansUp) {

@@ -3,7 +3,6 @@
 // keeping the members' relative paths. Used for the engine data archive and
 // the RunLib packs.
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,11 +24,11 @@ struct ExtractAllResult {
   bool ok() const { return outcome == ExtractOutcome::ok; }
 };
 
-// A member's stored name as a relative Windows path in code page 1251, or
-// nothing when it would land outside the destination (absolute, with a
-// drive, with a ".." piece, with a colon, naming a device such as CON or
-// LPT1, or with no name at all).
-std::optional<std::string> SafeMemberPath(const std::string& utf8Name);
+// A member's name as a relative Windows path in code page 1251, or
+// Error::unsafePath when it would land outside the destination or on a
+// device (the archive library's rule: absolute, a drive, a colon, "..",
+// CON, LPT1 ...).
+rar::Result<std::string> SafeMemberPath(const std::string& utf8Name);
 
 // Extracts every member of `archivePath` below `destination`. Encrypted
 // members are opened with `password` (8-bit, as the engine holds it; empty

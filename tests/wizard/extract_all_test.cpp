@@ -36,6 +36,12 @@ TEST(ExtractAll, MissingOrDamagedArchivesCannotBeOpened) {
   }
 }
 
+TEST(ExtractAll, MemberPathsBecomeWindowsPathsInCodePage1251) {
+  auto p = archive::SafeMemberPath("\xD0\xBF\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0/./sub/x.txt");
+  ASSERT_TRUE(p.ok()) << p.status().toString();
+  EXPECT_EQ(p.value(), "папка\\sub\\x.txt");
+}
+
 TEST(ExtractAll, NamesThatLeaveTheDestinationAreRefused) {
   struct Case {
     const char* name;
@@ -43,9 +49,9 @@ TEST(ExtractAll, NamesThatLeaveTheDestinationAreRefused) {
   } cases[] = {{"../evil.txt", false}, {"a/../../evil.txt", false}, {"/abs.txt", false}, {"C:/x.txt", false},
                {"file.txt:stream", false}, {"a\\..\\b", false}, {"./a/./b.txt", true}, {"", false},
                {"dir/CON", false}, {"nul.txt", false}, {"Com1.log", false}, {"lpt9", false},
-               {"CONSOLE.txt", true}, {"com0", true}, {"Авто.txt", true}};
+               {"CONSOLE.txt", true}, {"com10", true}, {"a/.. /x", false}, {"Авто.txt", true}};
   for (size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(archive::SafeMemberPath(cases[i].name).has_value(), cases[i].safe) << "case " << i << ": " << cases[i].name;
+    EXPECT_EQ(archive::SafeMemberPath(cases[i].name).ok(), cases[i].safe) << "case " << i << ": " << cases[i].name;
   }
   platform::sim::Machine m;
   ASSERT_TRUE(m.addFile("D:\\a.rar", StoredRar5({{"ok.txt", "1"}, {"../evil.txt", "x"}, {"after.txt", "2"}})).ok());

@@ -2,6 +2,7 @@
 
 #include "wizard/dialog_texts.h"
 #include "wizard/file_name_fitting.h"
+#include "wizard/text_wrapping.h"
 
 namespace wizard {
 
@@ -53,6 +54,26 @@ void AskForOverwriteForm::Prepare(const startup::TGroup& group, const startup::F
                                 [this, &font](std::string_view text) { return application().textWidth(font, text); }));
   YesBtn.setEnabled(!group.AllAnswersOnly);
   NoBtn.setEnabled(!group.AllAnswersOnly);
+  FitWrappedLabels();
+}
+
+void AskForOverwriteForm::FitWrappedLabels() {
+  const auto extraHeight = [this](ui::Label& label) {
+    const ui::Font font = label.font();
+    const int lines = WrappedLineCount(label.caption(), label.width(), [this, &font](std::string_view text) {
+      return application().textWidth(font, text);
+    });
+    const int needed = lines * application().renderer().lineHeight(font);
+    return needed > label.height() ? needed - label.height() : 0;
+  };
+  const int explanation = extraHeight(Label1);
+  Label1.setHeight(Label1.height() + explanation);
+  FLabel.setTop(FLabel.top() + explanation);
+  GrpLabel.setTop(GrpLabel.top() + explanation);
+  const int group = extraHeight(GrpLabel);
+  GrpLabel.setHeight(GrpLabel.height() + group);
+  for (ui::Button* b : {&YesBtn, &YesToAllBtn, &NoBtn, &NoToAllBtn}) b->setTop(b->top() + explanation + group);
+  setClientSize(width(), height() + explanation + group);
 }
 
 bool AskForOverwriteForm::FormCloseQuery() {

@@ -28,6 +28,10 @@ class AskForOverwriteForm : public ui::Form {
   // Fills the labels for a file of a group and enables the single answers
   // unless the group only takes answers for all its files.
   void Prepare(const startup::TGroup& group, const startup::FileItem& file);
+  // A wrapped label whose text needs more lines than it has room for (a
+  // long group name, a wider font than designed) grows, and the controls
+  // below it and the dialog move down with it: nothing is cut off.
+  void FitWrappedLabels();
   // Only the four answers close the dialog; the close box does nothing.
   bool FormCloseQuery();
 };

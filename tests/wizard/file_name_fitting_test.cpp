@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/headless/text_metrics.h"
+#include "wizard/text_wrapping.h"
 
 namespace wizard {
 namespace {
@@ -63,6 +64,29 @@ TEST(FitFileNameTest, ResultFitsWheneverDriveAndShortenedDirectoryCan) {
     EXPECT_EQ(shown.rfind("C:\\", 0), 0u) << "width " << width << ": " << shown;
   }
   EXPECT_EQ(FitFileName(s, 369, measure), "C:\\Program Files\\Vendor Product Directory\\Subdirectory\\...\\library.dll");
+}
+
+TEST(WrappedLineCountTest, WordsFillLinesGreedily) {
+  struct Case {
+    const char* text;
+    int width;
+    int lines;
+  };
+  const Case cases[] = {
+      {"", 10, 0},
+      {"one", 10, 1},
+      {"one two", 7, 1},
+      {"one two", 6, 2},
+      {"one two three", 7, 2},
+      {"one two three", 3, 3},
+      // A word wider than the line takes a line of its own.
+      {"a verylongword b", 5, 3},
+      {"verylongword", 5, 1},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    EXPECT_EQ(WrappedLineCount(c.text, c.width, Chars), c.lines) << "case " << i << ": " << c.text << " in " << c.width;
+  }
 }
 
 }  // namespace

@@ -216,6 +216,24 @@ TEST_F(OverwriteTest, LongTargetNameIsFittedToTheLabel) {
   EXPECT_EQ(Ask(0, 0), kKeepExisting);
 }
 
+TEST_F(OverwriteTest, LongGroupNameGrowsTheDialogInsteadOfBeingCutOff) {
+  ctx.model.TGroups[1].Name = "Справочные файлы, примеры и учебные материалы для самостоятельного изучения программы и её модулей расширения";
+  ui->expectDialog(kForm).then([this](ui::Form& f) {
+    auto& d = dynamic_cast<AskForOverwriteForm&>(f);
+    // Three lines of 13 pixels in the test renderer's metric.
+    EXPECT_EQ(d.GrpLabel.bounds(), (ui::Rect{4, 47, 369, 39}));
+    EXPECT_EQ(d.Label1.bounds(), (ui::Rect{4, 0, 369, 29}));
+    for (ui::Button* b : {&d.YesBtn, &d.YesToAllBtn, &d.NoBtn, &d.NoToAllBtn}) {
+      EXPECT_EQ(b->top(), 78 + 11) << b->name();
+      EXPECT_GE(b->top(), d.GrpLabel.bounds().bottom()) << b->name();
+    }
+    EXPECT_EQ(d.height(), 105 + 11);
+    EXPECT_EQ(d.width(), 376);
+  });
+  ui->queueClick(kForm, "YesBtn");
+  EXPECT_EQ(Ask(1, 2), kReplaceExisting);
+}
+
 TEST_F(OverwriteTest, InvalidIndicesAreRefusedWithoutADialog) {
   EXPECT_THROW(Ask(2, 0), std::out_of_range);
   EXPECT_THROW(Ask(0, 3), std::out_of_range);

@@ -142,8 +142,8 @@ Status V29Decoder::readTables(BitReader& br) {
   std::array<uint8_t, kTableSize> lengths;
   for (unsigned i = 0; i < kTableSize;) {
     int sym = levelTable.decode(br);
-    if (sym < 0) return corrupt("bad code in the table lengths");
     if (br.overrun()) return Status(Error::readFailed, "packed data ends inside the tables");
+    if (sym < 0) return corrupt("bad code in the table lengths");
     if (sym < 16) {
       lengths[i] = static_cast<uint8_t>((oldLengths_[i] + sym) & 15);
       ++i;
@@ -265,6 +265,8 @@ Status V29Decoder::flush(uint64_t limit, DecodedOutput& out) {
 
 Status V29Decoder::decodeMember(BitReader& br, DecodedOutput& out) {
   Status s;
+  // An empty file may come with no packed data at all.
+  if (memberEnd_ == memberStart_ && br.exhausted()) return Status::success();
   if (!tablesRead_ && !(s = readTables(br)).ok()) return s;
   bool endOfFile = false;
   while (!endOfFile) {

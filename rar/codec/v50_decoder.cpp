@@ -124,8 +124,8 @@ Status V50Decoder::readTables(BitReader& br) {
   uint8_t lengths[kMainSymbols + 80 + kAlignSymbols + kLengthSymbols];
   for (unsigned i = 0; i < total;) {
     int sym = levelTable.decode(br);
-    if (sym < 0) return corrupt("bad code in the table lengths");
     if (br.overrun()) return Status(Error::readFailed, "packed data ends inside the tables");
+    if (sym < 0) return corrupt("bad code in the table lengths");
     if (sym < 16) {
       lengths[i++] = static_cast<uint8_t>(sym);
       continue;
@@ -229,6 +229,8 @@ Status V50Decoder::flush(uint64_t limit, DecodedOutput& out) {
 }
 
 Status V50Decoder::decodeMember(BitReader& br, DecodedOutput& out) {
+  // An empty file may come with no packed data at all.
+  if (memberEnd_ == memberStart_ && br.exhausted()) return Status::success();
   Block block{};
   Status s = readBlockHeader(br, block);
   if (!s.ok()) return s;

@@ -264,6 +264,14 @@ TEST(V29Decoder, TruncationAtEveryByte) {
   EXPECT_TRUE(run(d, member(size), packed, out).ok());
 }
 
+TEST(V29Decoder, EmptyFileWithoutPackedData) {
+  V29Decoder d({});
+  CollectOutput out;
+  EXPECT_TRUE(run(d, member(0), {}, out).ok());
+  EXPECT_TRUE(out.bytes.empty());
+  EXPECT_EQ(run(d, member(1), {}, out).error(), Error::readFailed);
+}
+
 TEST(V29Decoder, DictionaryPolicy) {
   V29Stream s;
   s.tables();

@@ -233,6 +233,14 @@ TEST(V50Decoder, DistanceBeyondDictionaryFails) {
   EXPECT_EQ(st.error(), Error::corruptData) << st.toString();
 }
 
+TEST(V50Decoder, EmptyFileWithoutPackedData) {
+  V50Decoder d({});
+  CollectOutput out;
+  EXPECT_TRUE(run(d, member(0), {}, out).ok());
+  EXPECT_TRUE(out.bytes.empty());
+  EXPECT_EQ(run(d, member(1), {}, out).error(), Error::readFailed);
+}
+
 TEST(V50Decoder, DictionaryPolicy) {
   V50Stream s;
   s.tables();

@@ -108,6 +108,18 @@ TEST_F(ModalTest, EscPressesTheCancelButtonAndEnterTheDefault) {
   EXPECT_EQ(ok.showModal(), ModalResult::Cancel);
 }
 
+TEST_F(ModalTest, EnterPressesTheFocusedButtonRatherThanTheDefault) {
+  Form f(app, "TAskForOverwrite");
+  f.add<Button>("YesBtn", ButtonKind::Yes);
+  auto& noToAll = f.add<Button>("NoToAllBtn");
+  noToAll.setModalResult(ModalResult::NoToAll);
+  ui->expectDialog("TAskForOverwrite").then([this, &noToAll](Form& form) {
+    noToAll.setFocus();
+    ui->pressKey(form, keys::enter);
+  });
+  EXPECT_EQ(f.showModal(), ModalResult::NoToAll);
+}
+
 TEST_F(ModalTest, DisabledDefaultButtonIsNotPressedByEnter) {
   Form f(app, "TAskForOverwrite");
   auto& yes = f.add<Button>("YesBtn", ButtonKind::Yes);

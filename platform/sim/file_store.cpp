@@ -15,6 +15,8 @@ Status pathNotFound(const std::string& path) { return error(Code::pathNotFound, 
 Status accessDenied(const std::string& path) { return error(Code::accessDenied, native::accessDenied, path); }
 Status inUse(const std::string& path) { return error(Code::sharingViolation, native::sharingViolation, path); }
 
+constexpr uint64_t maxFileSize = uint64_t{1} << 32;
+
 // An open handle: keeps the node alive and holds its share of the node's
 // open counts until closed.
 class OpenFile : public File {
@@ -43,6 +45,9 @@ class OpenFile : public File {
     if (Status fault = faults_.check(Op::write); !fault) return fault;
     if (!writable_) return Status(Code::accessDenied, native::accessDenied, "file is open for reading");
     const uint64_t end = position_ + size;
+    // The machine lives in memory: a file past 4 GB fills its "disk"
+    // instead of exhausting the test's memory.
+    if (end < position_ || end > maxFileSize) return Status(Code::diskFull, native::diskFull, "simulated disk is full");
     if (end > node_->data.size()) node_->data.resize(static_cast<size_t>(end), '\0');
     if (size > 0) std::memcpy(node_->data.data() + position_, data, size);
     position_ = end;

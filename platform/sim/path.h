@@ -19,6 +19,7 @@ constexpr uint32_t notSameDevice = 17;
 constexpr uint32_t sharingViolation = 32;
 constexpr uint32_t fileExists = 80;
 constexpr uint32_t invalidParameter = 87;
+constexpr uint32_t diskFull = 112;
 constexpr uint32_t invalidName = 123;
 constexpr uint32_t modNotFound = 126;
 constexpr uint32_t procNotFound = 127;

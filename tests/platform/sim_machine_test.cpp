@@ -124,6 +124,14 @@ TEST_F(SimMachine, FaultsCountPerKindAndFromTheCall) {
   EXPECT_TRUE(fs().removeFile("C:\\b").ok());
 }
 
+TEST_F(SimMachine, HugeFilesFillTheDiskInsteadOfMemory) {
+  auto file = fs().open("C:\\huge.bin", OpenMode::createAlways);
+  ASSERT_TRUE(file.ok());
+  ASSERT_TRUE((*file)->seek(uint64_t{1} << 32).ok());
+  EXPECT_EQ((*file)->write("x", 1).code(), Code::diskFull);
+  EXPECT_EQ(*(*file)->size(), 0u);
+}
+
 TEST_F(SimMachine, VersionResources) {
   ASSERT_TRUE(machine.addFile("C:\\WINDOWS\\SYSTEM32\\lib.dll", "MZ").ok());
   VersionInfo v;

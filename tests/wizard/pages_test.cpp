@@ -271,6 +271,8 @@ TEST_F(SetupTypePage, CustomChoiceSelectsTheTickedGroups) {
   ASSERT_EQ(page(), pgCustom);
   ASSERT_TRUE(ui->toggleItem(*form->CustomBox, 2));
   EXPECT_EQ(Selected(), (std::vector<bool>{true, true, false, true}));
+  EXPECT_FALSE(form->CustomBox->toggle(0)) << "a required group's item cannot be unticked";
+  EXPECT_TRUE(form->CustomBox->checked(0));
   ExpectCopyQuestion(ModalResult::No);
   Next();
   EXPECT_EQ(Selected(), (std::vector<bool>{true, true, false, true}));

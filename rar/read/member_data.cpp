@@ -195,7 +195,10 @@ Status Archive::Impl::continueInNextVolume() {
 }
 
 Status Archive::Impl::failMember(Status s) {
-  if (Status p = passOverData(); !p && failure) failure = p;
+  // The member's own failure is the result; when its data cannot be passed
+  // over either, the archive ends here (kept in `failure`) and the message
+  // says so.
+  if (Status passed = passOverData(); !passed) return Status(s.error(), s.message() + "; " + passed.message());
   return s;
 }
 
@@ -203,13 +206,19 @@ Status Archive::Impl::passOverData() {
   if (!failure) return failure;
   if (dataDone) return {};
   dataDone = true;
+  // Where the next header starts is unknown after a failure here, so the
+  // failure ends the archive (and a caller that keeps reading gets it again).
+  auto fail = [&](Status s) {
+    failure = s;
+    return s;
+  };
   for (;;) {
     uint64_t end = volumes.position() + partRemaining;
-    if (end > volumes.size()) return Status(Error::readFailed, "archive truncated in the data of " + current.info.name);
-    if (Status s = volumes.seek(end); !s) return s;
+    if (end > volumes.size()) return fail(Status(Error::readFailed, "archive truncated in the data of " + current.info.name));
+    if (Status s = volumes.seek(end); !s) return fail(s);
     partRemaining = 0;
     if (!partSplitAfter) break;
-    if (Status s = continueInNextVolume(); !s) return s;
+    if (Status s = continueInNextVolume(); !s) return fail(s);
   }
   nextBlock = volumes.position();
   return {};

@@ -409,6 +409,21 @@ TEST(RarDamage, DeclaredSizesThatDoNotMatchTheData) {
   }
 }
 
+TEST(RarDamage, ReadingOnAfterATruncatedMemberKeepsFailing) {
+  // Cut after the first member's header: every later read reports the
+  // same failure instead of looping over that header again.
+  auto whole = smallArchive(false);
+  MemoryFileSystem fs;
+  fs.put("t.rar", MemoryFileSystem::Bytes(whole.begin(), whole.begin() + 60));
+  auto a = Archive::open(fs, "t.rar");
+  ASSERT_TRUE(a.ok());
+  auto h = (*a)->readHeader();
+  ASSERT_TRUE(h.ok() && *h) << h.status().toString();
+  Error first = (*a)->readHeader().status().error();
+  EXPECT_NE(first, Error::none);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ((*a)->readHeader().status().error(), first) << "read " << i;
+}
+
 TEST(RarDamage, HeaderChecksumMismatch) {
   MemoryFileSystem fs;
   auto bytes = archive15(fileBlock15(3, 3, 0, crc32(reinterpret_cast<const uint8_t*>("abc"), 3)), "abc");

@@ -24,23 +24,23 @@ WindowPeer* WindowPeer::fromWindow(HWND hwnd) {
 void WindowPeer::bind(HWND hwnd) { SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)); }
 
 void WindowPeer::registerClasses(HINSTANCE instance) {
-  struct ClassSpec {
+  struct WindowClassDef {
     const wchar_t* name;
     UINT style;
   };
-  const ClassSpec specs[] = {
+  const WindowClassDef classDefs[] = {
       {formClass, CS_DBLCLKS},
       {containerClass, CS_DBLCLKS},
       {labelClass, CS_HREDRAW | CS_VREDRAW},
   };
-  for (const auto& spec : specs) {
+  for (const auto& def : classDefs) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = spec.style;
+    wc.style = def.style;
     wc.lpfnWndProc = &WindowPeer::windowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = spec.name;
+    wc.lpszClassName = def.name;
     // Registering twice (a second renderer in one process) is harmless.
     static_cast<void>(RegisterClassExW(&wc));
   }

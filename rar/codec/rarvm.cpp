@@ -1,26 +1,11 @@
 #include "rar/codec/rarvm.h"
 
+#include "rar/checksum/crc32.h"
+
 #include <array>
 
 namespace rar::codec::rarvm {
 namespace {
-
-constexpr std::array<uint32_t, 256> makeCrcTable() {
-  std::array<uint32_t, 256> t{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0xEDB88320u : c >> 1;
-    t[i] = c;
-  }
-  return t;
-}
-constexpr std::array<uint32_t, 256> kCrcTable = makeCrcTable();
-
-uint32_t crc32(const uint8_t* data, size_t size) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-  return c ^ 0xFFFFFFFFu;
-}
 
 struct Known {
   uint32_t size;

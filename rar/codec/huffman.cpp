@@ -62,4 +62,21 @@ int HuffmanTable::decodeLong(BitReader& in, uint32_t window) const {
   return -1;
 }
 
+Status readLevelTable(BitReader& br, HuffmanTable& levelTable) {
+  constexpr unsigned kLevelSymbols = 20;
+  uint8_t level[kLevelSymbols];
+  for (unsigned i = 0; i < kLevelSymbols;) {
+    uint8_t n = static_cast<uint8_t>(br.read(4));
+    if (n == 15) {
+      unsigned zeros = br.read(4);
+      if (zeros != 0) {
+        for (zeros += 2; zeros > 0 && i < kLevelSymbols; --zeros) level[i++] = 0;
+        continue;
+      }
+    }
+    level[i++] = n;
+  }
+  return levelTable.build(level, kLevelSymbols);
+}
+
 }  // namespace rar::codec

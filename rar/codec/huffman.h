@@ -51,4 +51,9 @@ class HuffmanTable {
   std::array<uint16_t, kMaxSymbols> symbols_{};  // sorted by (length, symbol)
 };
 
+// Reads the 20 four-bit lengths of the code that the RAR 2.9 and RAR 5 table
+// headers are written in (a 15 followed by a count c != 0 stands for c + 2
+// zero lengths) and builds that code.
+Status readLevelTable(BitReader& br, HuffmanTable& levelTable);
+
 }  // namespace rar::codec

@@ -13,7 +13,6 @@ constexpr unsigned kDistanceSymbols = 60;
 constexpr unsigned kLowDistanceSymbols = 17;
 constexpr unsigned kLengthSymbols = 28;
 constexpr unsigned kTableSize = kMainSymbols + kDistanceSymbols + kLowDistanceSymbols + kLengthSymbols;
-constexpr unsigned kLevelSymbols = 20;
 // Small dictionaries still get room for a whole filter block (held back
 // until complete), a flush chunk and the longest match.
 constexpr uint64_t kMinWindow = 512 * 1024;
@@ -123,20 +122,8 @@ Status V29Decoder::readTables(BitReader& br) {
   ppmMode_ = false;
   if (br.read(1) == 0) oldLengths_.fill(0);
 
-  uint8_t level[kLevelSymbols];
-  for (unsigned i = 0; i < kLevelSymbols;) {
-    uint8_t n = static_cast<uint8_t>(br.read(4));
-    if (n == 15) {
-      unsigned zeros = br.read(4);
-      if (zeros != 0) {
-        for (zeros += 2; zeros > 0 && i < kLevelSymbols; --zeros) level[i++] = 0;
-        continue;
-      }
-    }
-    level[i++] = n;
-  }
   HuffmanTable levelTable;
-  Status s = levelTable.build(level, kLevelSymbols);
+  Status s = readLevelTable(br, levelTable);
   if (!s.ok()) return s;
 
   std::array<uint8_t, kTableSize> lengths;

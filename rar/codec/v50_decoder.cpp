@@ -11,7 +11,6 @@ namespace {
 constexpr unsigned kMainSymbols = 306;
 constexpr unsigned kAlignSymbols = 16;
 constexpr unsigned kLengthSymbols = 44;
-constexpr unsigned kLevelSymbols = 20;
 // Small dictionaries still get a window that holds a flush chunk plus the
 // longest match; a filter block larger than the window grows it (readFilter).
 constexpr uint64_t kMinWindow = 256 * 1024;
@@ -104,20 +103,8 @@ Status V50Decoder::readBlockHeader(BitReader& br, Block& block) {
 
 Status V50Decoder::readTables(BitReader& br) {
   tablesRead_ = false;
-  uint8_t level[kLevelSymbols];
-  for (unsigned i = 0; i < kLevelSymbols;) {
-    uint8_t n = static_cast<uint8_t>(br.read(4));
-    if (n == 15) {
-      unsigned zeros = br.read(4);
-      if (zeros != 0) {
-        for (zeros += 2; zeros > 0 && i < kLevelSymbols; --zeros) level[i++] = 0;
-        continue;
-      }
-    }
-    level[i++] = n;
-  }
   HuffmanTable levelTable;
-  Status s = levelTable.build(level, kLevelSymbols);
+  Status s = readLevelTable(br, levelTable);
   if (!s.ok()) return s;
 
   const unsigned total = kMainSymbols + distanceCodes_ + kAlignSymbols + kLengthSymbols;

@@ -58,6 +58,21 @@ struct WindowState {
   void include(ActionFlag f) { ActionFlags = static_cast<uint8_t>(ActionFlags | f); }
 };
 
+// Database-engine work decided by the engine plan, held for the rest of the
+// run.
+enum EngineAction : uint8_t {
+  eaInstallFiles = 1,  // the engine's file groups are placed
+  eaConfigure = 2,     // the default configuration is written after the registry step
+  eaCountUse = 4,      // the engine's use count is raised
+};
+
+// What the installation run decides on its way and later steps read.
+struct InstallRun {
+  uint8_t EngineActions = 0;               // set of EngineAction
+  std::vector<int32_t> SharedFileIndexes;  // FilesData indexes of placed shared files
+  bool has(EngineAction a) const { return (EngineActions & a) != 0; }
+};
+
 struct SetupContext {
   SetupContext(platform::Platform& os, MessageUi& ui) : os(os), ui(ui) {}
 
@@ -67,6 +82,7 @@ struct SetupContext {
   CodePageConversion conversion;
   RunLists lists;
   WindowState window;
+  InstallRun run;
 };
 
 }  // namespace startup

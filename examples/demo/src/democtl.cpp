@@ -2,6 +2,7 @@
 // writes the class and its ProgID; unregistration removes them again.
 
 #include <windows.h>
+#include <olectl.h>
 
 #include <string>
 

@@ -46,6 +46,11 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
       if (Status s = archive.skip(); !s) note(m.name, s);
       continue;
     }
+    if (m.headerDamaged) {
+      // Not even its kind can be trusted: nothing is created for it.
+      note(m.name, archive.test());
+      continue;
+    }
     if (m.link != LinkKind::none && m.link != LinkKind::fileCopy) {
       ++report.linksNotCreated;
       if (Status s = archive.skip(); !s) note(m.name, s);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -374,6 +375,46 @@ TEST(RarHostile, KeyDerivationIsOneChain) {
   auto k = crypto::deriveRar5Keys("password", salt, 10);
   EXPECT_EQ(test::hex(k.key), test::hex(crypto::pbkdf2Sha256("password", salt, 16, 1024)));
   EXPECT_EQ(test::hex(k.hashKey), test::hex(crypto::pbkdf2Sha256("password", salt, 16, 1040)));
+}
+
+}  // namespace
+}  // namespace rar
+
+namespace rar {
+namespace {
+
+// Writes the crafted archives above as fuzz seeds when RAR_WRITE_SEEDS names
+// a directory (fuzz/corpus/rar_headers); does nothing otherwise.
+TEST(RarHostile, WriteFuzzSeeds) {
+  const char* dir = std::getenv("RAR_WRITE_SEEDS");
+  if (!dir) GTEST_SKIP() << "set RAR_WRITE_SEEDS to write the seeds";
+  auto save = [&](const std::string& name, const Bytes& b) {
+    std::ofstream out(std::string(dir) + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+  };
+  Bytes stub = fixtures::craftedStub(64 * 1024, true), a = writerArchive();
+  stub.insert(stub.end(), a.begin(), a.end());
+  save("hostile-sfx-false-signatures.rar", stub);
+  save("hostile-damaged-file-header.rar", twoMembers15([](Bytes& h) { h[3] ^= 0xE0; }));
+  Bytes first = fixtures::kSig50;
+  fixtures::file50(first, "first", "1");
+  fixtures::block50(first, fixtures::end50());
+  save("hostile-no-archive-header.rar", first);
+  Bytes lying = fixtures::kSig50;
+  fixtures::block50(lying, fixtures::main50(0));
+  fixtures::file50(lying, "own", "o");
+  fixtures::block50(lying, fixtures::end50(0x01));
+  save("hostile-end-says-more-volumes.rar", lying);
+  Bytes copies = fixtures::kSig50;
+  fixtures::block50(copies, fixtures::main50());
+  fixtures::file50(copies, "orig", std::string(1000, 'z'));
+  for (int i = 0; i < 8; ++i) fixtures::file50(copies, "c" + std::to_string(i), "", "orig", 1000, fixtures::crcOf(std::string(1000, 'z')));
+  fixtures::file50(copies, "wrong", "", "orig", 7, 0x12345678);
+  fixtures::block50(copies, fixtures::end50());
+  save("hostile-file-copies.rar", copies);
+  Bytes cut = writerArchive();
+  cut.resize(cut.size() - 8);  // without the end block
+  save("hostile-rar5-no-end-block.rar", cut);
 }
 
 }  // namespace

@@ -57,6 +57,10 @@ for archive in junrar/m3-plain-32m.rar libarchive/test_read_format_rar_multi_lzs
   }'
 done
 
+echo
+echo "opening crafted SFX stubs (false signatures): bytes examined per byte, CPU time against one read"
+"$build/bench/bench_open" 2 16 || echo "bench_open: opening is not linear"
+
 read -r _ bytes ours floor < <("$build/bench/bench_extract" --runs "$runs" --stored 64 "$work")
 awk -v n="$bytes" -v o="$ours" -v f="$floor" 'BEGIN {
   mb = n / 1048576

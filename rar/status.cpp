@@ -17,6 +17,8 @@ const char* errorName(Error e) {
     case Error::writeFailed: return "write failed";
     case Error::readFailed: return "read failed";
     case Error::unsafePath: return "unsafe member name";
+    case Error::truncated: return "truncated";
+    case Error::outputLimit: return "output limit";
   }
   return "unknown";
 }

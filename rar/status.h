@@ -19,8 +19,10 @@ enum class Error {
   missingVolume,    // the next volume could not be found
   aborted,          // a callback asked to stop
   writeFailed,      // the output refused data
-  readFailed,       // the input ended early or could not be read
+  readFailed,       // the input could not be read (an I/O error)
   unsafePath,       // a member name that would land outside the destination
+  truncated,        // the archive ends before its last header or inside a member's data
+  outputLimit,      // extraction would write more than ArchiveOptions::maxOutput allows
 };
 
 const char* errorName(Error e);

@@ -11,8 +11,15 @@ namespace rar {
 // The 256-entry table of the reflected polynomial.
 const std::array<uint32_t, 256>& crc32Table();
 
-// Continues a CRC register without the initial and final inversion.
+// Continues a CRC register without the initial and final inversion. Uses
+// carry-less multiplication folding when the processor has PCLMULQDQ
+// (checked at run time), the table otherwise.
 uint32_t crc32Raw(uint32_t reg, const uint8_t* data, size_t size);
+// The two implementations, for tests and benchmarks: the portable table
+// (slicing by 8), and folding (the table when the processor lacks it).
+uint32_t crc32RawPortable(uint32_t reg, const uint8_t* data, size_t size);
+uint32_t crc32RawFolding(uint32_t reg, const uint8_t* data, size_t size);
+bool crc32HasFolding();
 
 // Standard CRC-32 of a buffer, or continues `crc` (a finished value).
 uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0);

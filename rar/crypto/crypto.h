@@ -34,6 +34,11 @@ Sha256Digest sha256(const uint8_t* data, size_t size);
 Sha256Digest hmacSha256(const uint8_t* key, size_t keySize, const uint8_t* data, size_t size);
 // PBKDF2-HMAC-SHA256, one output block of 32 bytes.
 Sha256Digest pbkdf2Sha256(std::string_view password, const uint8_t* salt, size_t saltSize, uint32_t iterations);
+// The same first block taken from one chain at several iteration counts
+// (ascending, each >= 1): out[i] equals pbkdf2Sha256(..., counts[i]), at the
+// cost of the largest count alone.
+void pbkdf2Sha256Steps(std::string_view password, const uint8_t* salt, size_t saltSize, const uint32_t* counts,
+                       size_t n, Sha256Digest* out);
 
 // AES in CBC mode without padding, key of 16 or 32 bytes. The chaining value
 // carries over between calls, so a stream can be processed in pieces.

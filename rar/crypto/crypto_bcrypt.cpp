@@ -107,6 +107,41 @@ Sha256Digest pbkdf2Sha256(std::string_view password, const uint8_t* salt, size_t
   return out;
 }
 
+void pbkdf2Sha256Steps(std::string_view password, const uint8_t* salt, size_t saltSize, const uint32_t* counts,
+                       size_t n, Sha256Digest* out) {
+  for (size_t i = 0; i < n; ++i) out[i] = {};
+  if (n == 0) return;
+  // One keyed HMAC state, duplicated for every round.
+  AlgHandle alg;
+  HashHandle keyed;
+  std::vector<uint8_t> pw(password.begin(), password.end());
+  if (!succeeded(BCryptOpenAlgorithmProvider(&alg.h, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)) ||
+      !succeeded(BCryptCreateHash(alg.h, &keyed.h, nullptr, 0, pw.empty() ? nullptr : pw.data(), ULONG(pw.size()), 0)))
+    return;
+  auto hmac = [&](const uint8_t* a, size_t aSize, const uint8_t* b, size_t bSize, Sha256Digest& result) {
+    HashHandle h;
+    return succeeded(BCryptDuplicateHash(keyed.h, &h.h, nullptr, 0, 0)) &&
+           succeeded(BCryptHashData(h.h, bytes(a), ULONG(aSize), 0)) &&
+           (bSize == 0 || succeeded(BCryptHashData(h.h, bytes(b), ULONG(bSize), 0))) &&
+           succeeded(BCryptFinishHash(h.h, result.data(), ULONG(result.size()), 0));
+  };
+  const uint8_t blockIndex[4] = {0, 0, 0, 1};
+  Sha256Digest u{}, acc{};
+  if (!hmac(salt, saltSize, blockIndex, 4, u)) return;
+  acc = u;
+  size_t next = 0;
+  for (uint32_t round = 1;; ++round) {
+    while (next < n && counts[next] == round) out[next++] = acc;
+    if (next == n) return;
+    Sha256Digest prev = u;
+    if (!hmac(prev.data(), prev.size(), nullptr, 0, u)) {
+      for (size_t i = 0; i < n; ++i) out[i] = {};
+      return;
+    }
+    for (size_t i = 0; i < acc.size(); ++i) acc[i] ^= u[i];
+  }
+}
+
 namespace {
 
 class BCryptAes final : public AesCbc {

@@ -63,6 +63,53 @@ Sha256Digest pbkdf2Sha256(std::string_view password, const uint8_t* salt, size_t
   return out;
 }
 
+void pbkdf2Sha256Steps(std::string_view password, const uint8_t* salt, size_t saltSize, const uint32_t* counts,
+                       size_t n, Sha256Digest* out) {
+  for (size_t i = 0; i < n; ++i) out[i] = {};
+  if (n == 0) return;
+  // HMAC with the key block hashed once: each round copies the two keyed
+  // states instead of starting over.
+  uint8_t key[64] = {};
+  if (password.size() > 64) {
+    auto d = sha256(reinterpret_cast<const uint8_t*>(password.data()), password.size());
+    std::copy(d.begin(), d.end(), key);
+  } else {
+    std::copy(password.begin(), password.end(), key);
+  }
+  uint8_t ipad[64], opad[64];
+  for (int i = 0; i < 64; ++i) {
+    ipad[i] = uint8_t(key[i] ^ 0x36);
+    opad[i] = uint8_t(key[i] ^ 0x5C);
+  }
+  std::unique_ptr<EVP_MD_CTX, CtxFree> inner(EVP_MD_CTX_new()), outer(EVP_MD_CTX_new()), work(EVP_MD_CTX_new());
+  if (!inner || !outer || !work || EVP_DigestInit_ex(inner.get(), EVP_sha256(), nullptr) != 1 ||
+      EVP_DigestUpdate(inner.get(), ipad, 64) != 1 || EVP_DigestInit_ex(outer.get(), EVP_sha256(), nullptr) != 1 ||
+      EVP_DigestUpdate(outer.get(), opad, 64) != 1)
+    return;
+  auto hmac = [&](const uint8_t* a, size_t aSize, const uint8_t* b, size_t bSize, Sha256Digest& result) {
+    unsigned int len = 0;
+    Sha256Digest t{};
+    return EVP_MD_CTX_copy_ex(work.get(), inner.get()) == 1 && EVP_DigestUpdate(work.get(), a, aSize) == 1 &&
+           (bSize == 0 || EVP_DigestUpdate(work.get(), b, bSize) == 1) &&
+           EVP_DigestFinal_ex(work.get(), t.data(), &len) == 1 && EVP_MD_CTX_copy_ex(work.get(), outer.get()) == 1 &&
+           EVP_DigestUpdate(work.get(), t.data(), t.size()) == 1 && EVP_DigestFinal_ex(work.get(), result.data(), &len) == 1;
+  };
+  const uint8_t blockIndex[4] = {0, 0, 0, 1};
+  Sha256Digest u{}, acc{};
+  if (!hmac(salt, saltSize, blockIndex, 4, u)) return;
+  acc = u;
+  size_t next = 0;
+  for (uint32_t round = 1;; ++round) {
+    while (next < n && counts[next] == round) out[next++] = acc;
+    if (next == n) return;
+    if (!hmac(u.data(), u.size(), nullptr, 0, u)) {
+      for (size_t i = 0; i < n; ++i) out[i] = {};
+      return;
+    }
+    for (size_t i = 0; i < acc.size(); ++i) acc[i] ^= u[i];
+  }
+}
+
 namespace {
 
 class OpenSslAes final : public AesCbc {

@@ -33,23 +33,18 @@ Rar3Key deriveRar3Key(const std::u16string& password, const uint8_t* salt, size_
   return out;
 }
 
-namespace {
-
-// PBKDF2-HMAC-SHA256 with a 32-byte output is the XOR of the chain U1..Un;
-// the key, the hash key and the check value come from lengths n, n+16, n+32.
-std::array<uint8_t, 32> pbkdf2(const std::string& password, const uint8_t salt[16], uint32_t iterations) {
-  return pbkdf2Sha256(password, salt, 16, iterations);
-}
-
-}  // namespace
-
 Rar5Keys deriveRar5Keys(const std::string& password, const uint8_t salt[16], unsigned log2Count) {
+  // PBKDF2-HMAC-SHA256 with a 32-byte output is the XOR of the chain U1..Un;
+  // the key, the hash key and the check value are that sum after n, n+16 and
+  // n+32 rounds of one chain.
   Rar5Keys k;
   uint32_t n = uint32_t(1) << std::min(log2Count, kMaxRar5KdfLog2);
-  k.key = pbkdf2(password, salt, n);
-  k.hashKey = pbkdf2(password, salt, n + 16);
-  auto v = pbkdf2(password, salt, n + 32);
-  for (int i = 0; i < 32; ++i) k.check[i % 8] ^= v[i];
+  const uint32_t counts[3] = {n, n + 16, n + 32};
+  Sha256Digest v[3];
+  pbkdf2Sha256Steps(password, salt, 16, counts, 3, v);
+  k.key = v[0];
+  k.hashKey = v[1];
+  for (int i = 0; i < 32; ++i) k.check[i % 8] ^= v[2][i];
   return k;
 }
 

@@ -5,22 +5,15 @@
 namespace rar {
 namespace {
 
-// The member into a new file of `fs`; a partial file is removed.
-Status extractFile(Archive& archive, FileSystem& fs, const std::string& path) {
-  auto file = fs.create(path);
-  if (!file) {
-    if (Status s = archive.skip(); !s) return s;
-    return file.status();
+// The first directory on the way to `rel` (under `destination`) that is a
+// symbolic link, or empty. Nothing is written through such a link: it could
+// have been planted to lead out of the destination.
+std::string linkOnTheWay(FileSystem& fs, const std::string& destination, const std::string& rel) {
+  for (size_t slash = rel.find('/'); slash != std::string::npos; slash = rel.find('/', slash + 1)) {
+    std::string prefix = rel.substr(0, slash);
+    if (fs.isSymlink(destination + "/" + prefix)) return prefix;
   }
-  Status s = archive.extract(**file);
-  if (s) s = (*file)->close();
-  const MemberInfo& m = archive.member();
-  if (s && m.hasMtime && m.format == Format::rar50) s = (*file)->setModificationTime(m.mtime);
-  if (!s) {
-    file->reset();
-    fs.remove(path);
-  }
-  return s;
+  return {};
 }
 
 }  // namespace
@@ -30,6 +23,11 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
   Status first;
   auto note = [&](const std::string& member, Status s) {
     if (first) first = s;
+    // A member's failure that also ends the archive comes back from the
+    // next header read: report it once.
+    if (!report.problems.empty() && report.problems.back().status.error() == s.error() &&
+        report.problems.back().status.message() == s.message())
+      return;
     report.problems.push_back({member, std::move(s)});
   };
   if (Status s = fs.createDirectories(destination); !s) return s;
@@ -48,12 +46,22 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
       if (Status s = archive.skip(); !s) note(m.name, s);
       continue;
     }
+    if (m.headerDamaged) {
+      // Not even its kind can be trusted: nothing is created for it.
+      note(m.name, archive.test());
+      continue;
+    }
     if (m.link != LinkKind::none && m.link != LinkKind::fileCopy) {
       ++report.linksNotCreated;
       if (Status s = archive.skip(); !s) note(m.name, s);
       continue;
     }
     const std::string target = destination + "/" + *rel;
+    if (std::string link = linkOnTheWay(fs, destination, *rel + (m.isDirectory ? "/" : "")); !link.empty()) {
+      note(m.name, Status(Error::unsafePath, "not written through the symbolic link " + link));
+      if (Status s = archive.skip(); !s) note(m.name, s);
+      continue;
+    }
     if (m.isDirectory) {
       Status s = fs.createDirectories(target);
       if (s) s = archive.skip();
@@ -68,7 +76,7 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
         continue;
       }
     }
-    if (Status s = extractFile(archive, fs, target); !s) {
+    if (Status s = archive.extractToFile(fs, target); !s) {
       note(m.name, s);
       if (s.error() == Error::aborted) break;
       continue;

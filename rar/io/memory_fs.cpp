@@ -66,6 +66,16 @@ Status MemoryFileSystem::createDirectories(const std::string& path) {
   return {};
 }
 
+Status MemoryFileSystem::replace(const std::string& from, const std::string& to) {
+  auto it = files_.find(from);
+  if (it == files_.end()) return Status(Error::writeFailed, "cannot rename " + from + ": no such file");
+  if (dirs_.count(to)) return Status(Error::writeFailed, "cannot rename " + from + ": a directory is in the way: " + to);
+  auto bytes = it->second;
+  files_.erase(it);
+  files_[to] = std::move(bytes);
+  return {};
+}
+
 MemoryFileSystem::Bytes MemoryFileSystem::get(const std::string& path) const {
   auto it = files_.find(path);
   return it == files_.end() ? Bytes{} : *it->second;

@@ -34,6 +34,8 @@ class MemoryFileSystem final : public FileSystem {
   Result<std::unique_ptr<OutputFile>> create(const std::string& path) override;
   Status createDirectories(const std::string& path) override;
   void remove(const std::string& path) override { files_.erase(path); }
+  bool canReplace() const override { return true; }
+  Status replace(const std::string& from, const std::string& to) override;
 
   void put(const std::string& path, Bytes bytes) { files_[path] = std::make_shared<Bytes>(std::move(bytes)); }
   // Empty when there is no such file.

@@ -1,17 +1,33 @@
 #include "rar/io/native_fs.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <limits>
 #include <system_error>
 
 #include "text/codepage.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace rar {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Output goes to the disk in pieces of this size: few system calls, and the
+// decoder's blocks are not copied more than once.
+constexpr size_t kWriteBuffer = 1024 * 1024;
 
 fs::path toPath(const std::string& utf8) {
 #ifdef _WIN32
@@ -22,69 +38,142 @@ fs::path toPath(const std::string& utf8) {
 #endif
 }
 
+std::string reason(int err) { return std::strerror(err); }
+
+std::FILE* openFile(const std::string& path, bool write) {
+#ifdef _WIN32
+  return _wfopen(toPath(path).c_str(), write ? L"wb" : L"rb");
+#else
+  if (!write) return std::fopen(path.c_str(), "rb");
+  // Never through a symbolic link at the name itself.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) {
+    int e = errno;
+    ::close(fd);
+    errno = e;
+  }
+  return f;
+#endif
+}
+
+bool seekTo(std::FILE* f, uint64_t offset) {
+#ifdef _WIN32
+  return _fseeki64(f, int64_t(offset), SEEK_SET) == 0;
+#else
+  return fseeko(f, off_t(offset), SEEK_SET) == 0;
+#endif
+}
+
 class NativeInput final : public InputFile {
  public:
-  NativeInput(std::ifstream stream, std::string path) : in_(std::move(stream)), path_(std::move(path)) {}
+  NativeInput(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
+  ~NativeInput() override { std::fclose(f_); }
   Result<size_t> read(uint8_t* buffer, size_t size) override {
-    in_.read(reinterpret_cast<char*>(buffer), std::streamsize(size));
-    std::streamsize got = in_.gcount();
-    if (in_.bad()) return Status(Error::readFailed, "cannot read " + path_);
-    if (in_.eof()) in_.clear();
-    return size_t(got);
+    size_t got = std::fread(buffer, 1, size, f_);
+    if (got < size && std::ferror(f_)) {
+      int e = errno;
+      std::clearerr(f_);
+      return Status(Error::readFailed, "cannot read " + path_ + ": " + reason(e));
+    }
+    return got;
   }
   Status seek(uint64_t offset) override {
-    in_.clear();
-    in_.seekg(std::streamoff(offset));
-    if (!in_) return Status(Error::readFailed, "cannot seek in " + path_);
+    if (offset > uint64_t(std::numeric_limits<int64_t>::max()) || !seekTo(f_, offset))
+      return Status(Error::readFailed, "cannot seek in " + path_ + ": " + reason(errno));
     return {};
   }
   Result<uint64_t> size() override {
     std::error_code ec;
     uintmax_t n = fs::file_size(toPath(path_), ec);
-    if (ec) return Status(Error::readFailed, "cannot get the size of " + path_);
+    if (ec) return Status(Error::readFailed, "cannot get the size of " + path_ + ": " + ec.message());
     return uint64_t(n);
   }
 
  private:
-  std::ifstream in_;
+  std::FILE* f_;
   std::string path_;
 };
 
 class NativeOutput final : public OutputFile {
  public:
-  NativeOutput(std::ofstream stream, std::string path) : out_(std::move(stream)), path_(std::move(path)) {}
+  NativeOutput(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {
+    std::setvbuf(f_, nullptr, _IOFBF, kWriteBuffer);
+  }
+  ~NativeOutput() override {
+    if (f_) std::fclose(f_);
+  }
+  void expectSize(uint64_t size) override {
+#ifdef _WIN32
+    // Reserve the space (the file's size stays as written), so a large
+    // member is laid out in one piece and the writes do not extend it.
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f_)));
+    FILE_ALLOCATION_INFO info;
+    info.AllocationSize.QuadPart = int64_t(std::min<uint64_t>(size, uint64_t(std::numeric_limits<int64_t>::max())));
+    if (h != INVALID_HANDLE_VALUE) (void)SetFileInformationByHandle(h, FileAllocationInfo, &info, sizeof(info));
+#else
+    (void)size;
+#endif
+  }
   Status write(const uint8_t* data, size_t size) override {
-    out_.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-    if (!out_) return Status(Error::writeFailed, "cannot write " + path_);
+    if (!f_) return Status(Error::writeFailed, "cannot write " + path_ + ": already closed");
+    if (std::fwrite(data, 1, size, f_) != size) return Status(Error::writeFailed, "cannot write " + path_ + ": " + reason(errno));
     return {};
   }
   Status close() override {
-    out_.close();
-    if (!out_) return Status(Error::writeFailed, "cannot finish writing " + path_);
+    if (!f_) return {};
+    bool flushed = std::fflush(f_) == 0;
+    int e = errno;
+    bool closed = std::fclose(f_) == 0;
+    if (flushed) e = errno;
+    f_ = nullptr;
+    if (!flushed || !closed) return Status(Error::writeFailed, "cannot finish writing " + path_ + ": " + reason(e));
     return {};
   }
   Status setModificationTime(int64_t unixSeconds) override {
     std::error_code ec;
-    auto sys = std::chrono::system_clock::from_time_t(time_t(unixSeconds));
-    auto ft = std::chrono::file_clock::from_sys(sys);
+    using std::chrono::seconds;
+    using FileClock = std::chrono::file_clock;
+    // Where 1970 falls on the file clock, then the time within its range.
+    const int64_t epoch = std::chrono::duration_cast<seconds>(
+                              FileClock::from_sys(std::chrono::sys_seconds{}).time_since_epoch()).count();
+    const int64_t t = clampToFileClock(unixSeconds);
+    FileClock::time_point ft{std::chrono::duration_cast<FileClock::duration>(seconds(t + epoch))};
     fs::last_write_time(toPath(path_), ft, ec);
-    if (ec) return Status(Error::writeFailed, "cannot set the time of " + path_);
+    if (ec) return Status(Error::writeFailed, "cannot set the time of " + path_ + ": " + ec.message());
     return {};
   }
 
  private:
-  std::ofstream out_;
+  std::FILE* f_;
   std::string path_;
 };
 
 }  // namespace
 
+int64_t clampToFileClock(int64_t unixSeconds) {
+  using std::chrono::seconds;
+  using FileClock = std::chrono::file_clock;
+  const int64_t epoch =
+      std::chrono::duration_cast<seconds>(FileClock::from_sys(std::chrono::sys_seconds{}).time_since_epoch()).count();
+  // The file clock's own range in whole seconds, a day inside its ends.
+  const int64_t lo = std::chrono::duration_cast<seconds>(FileClock::duration::min()).count() + 86400;
+  const int64_t hi = std::chrono::duration_cast<seconds>(FileClock::duration::max()).count() - 86400;
+  // t + epoch must stay within [lo, hi]; compute without overflowing.
+  const int64_t minT = epoch >= 0 ? lo : lo - epoch;
+  const int64_t maxT = epoch >= 0 ? hi - epoch : hi;
+  if (unixSeconds < minT) return minT;
+  if (unixSeconds > maxT) return maxT;
+  return unixSeconds;
+}
+
 Result<std::unique_ptr<InputFile>> NativeFileSystem::openRead(const std::string& path) {
   std::error_code ec;
   if (!fs::is_regular_file(toPath(path), ec)) return Status(Error::cannotOpen, "no such file: " + path);
-  std::ifstream in(toPath(path), std::ios::binary);
-  if (!in) return Status(Error::cannotOpen, "cannot open " + path);
-  return std::unique_ptr<InputFile>(std::make_unique<NativeInput>(std::move(in), path));
+  std::FILE* f = openFile(path, false);
+  if (!f) return Status(Error::cannotOpen, "cannot open " + path + ": " + reason(errno));
+  return std::unique_ptr<InputFile>(std::make_unique<NativeInput>(f, path));
 }
 
 bool NativeFileSystem::exists(const std::string& path) {
@@ -93,21 +182,40 @@ bool NativeFileSystem::exists(const std::string& path) {
 }
 
 Result<std::unique_ptr<OutputFile>> NativeFileSystem::create(const std::string& path) {
-  std::ofstream out(toPath(path), std::ios::binary | std::ios::trunc);
-  if (!out) return Status(Error::writeFailed, "cannot create " + path);
-  return std::unique_ptr<OutputFile>(std::make_unique<NativeOutput>(std::move(out), path));
+  std::FILE* f = openFile(path, true);
+  if (!f) {
+    int e = errno;
+#ifndef _WIN32
+    if (e == ELOOP) return Status(Error::writeFailed, "cannot create " + path + ": a symbolic link is in the way");
+#endif
+    return Status(Error::writeFailed, "cannot create " + path + ": " + reason(e));
+  }
+  return std::unique_ptr<OutputFile>(std::make_unique<NativeOutput>(f, path));
 }
 
 Status NativeFileSystem::createDirectories(const std::string& path) {
   std::error_code ec;
   fs::create_directories(toPath(path), ec);
-  if (ec || !fs::is_directory(toPath(path), ec)) return Status(Error::writeFailed, "cannot create directory " + path);
+  if (ec) return Status(Error::writeFailed, "cannot create directory " + path + ": " + ec.message());
+  if (!fs::is_directory(toPath(path), ec)) return Status(Error::writeFailed, "cannot create directory " + path + ": a file is in the way");
   return {};
 }
 
 void NativeFileSystem::remove(const std::string& path) {
   std::error_code ec;
   fs::remove(toPath(path), ec);  // best effort: the failure was already reported
+}
+
+Status NativeFileSystem::replace(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::rename(toPath(from), toPath(to), ec);
+  if (ec) return Status(Error::writeFailed, "cannot rename " + from + " to " + to + ": " + ec.message());
+  return {};
+}
+
+bool NativeFileSystem::isSymlink(const std::string& path) {
+  std::error_code ec;
+  return fs::is_symlink(fs::symlink_status(toPath(path), ec));
 }
 
 }  // namespace rar

@@ -33,6 +33,9 @@ class OutputSink {
 
 class OutputFile : public OutputSink {
  public:
+  // The member's size when known, before the first write: a file system
+  // may reserve the space at once. Optional.
+  virtual void expectSize(uint64_t size) { (void)size; }
   // Applies a modification time (Unix seconds) after close; optional.
   virtual Status setModificationTime(int64_t unixSeconds) {
     (void)unixSeconds;
@@ -50,6 +53,23 @@ class FileSystem {
   virtual Status createDirectories(const std::string& path) = 0;
   // Removes a file left behind by a failed extraction; best effort.
   virtual void remove(const std::string& path) = 0;
+  // Replaces `to` (a file or a symbolic link, which is replaced, not
+  // followed) with the file `from`. Extraction writes each member under a
+  // temporary name and renames it over its target once it has checked out,
+  // so a member that fails never destroys a file already there. A file
+  // system that cannot rename keeps the default and is written directly.
+  virtual bool canReplace() const { return false; }
+  virtual Status replace(const std::string& from, const std::string& to) {
+    (void)from;
+    (void)to;
+    return Status(Error::unsupported, "renaming files");
+  }
+  // True when `path` itself is a symbolic link (not followed). Extraction
+  // does not write through links that already exist under its destination.
+  virtual bool isSymlink(const std::string& path) {
+    (void)path;
+    return false;
+  }
 };
 
 // Discards everything: testing and skipping.

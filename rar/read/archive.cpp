@@ -1,6 +1,7 @@
 #include "rar/read/archive.h"
 
 #include "rar/read/archive_impl.h"
+#include "rar/read/names.h"
 
 namespace rar {
 
@@ -51,7 +52,10 @@ Result<bool> Archive::readHeader() {
       case BlockKind::other:
         continue;
       case BlockKind::end:
-        if (b->moreVolumes) {
+        // Only a volume set continues: an end block saying "more volumes"
+        // in an archive that is no volume must not pull in whatever file
+        // carries the next name.
+        if (b->moreVolumes && a.info.volume) {
           if (Status s = a.openNextVolume(false); !s) {
             a.failure = s;
             return s;
@@ -66,6 +70,13 @@ Result<bool> Archive::readHeader() {
         if (a.info.volume && a.info.format != Format::rar50) {
           if (a.openNextVolume(true)) continue;
         }
+        // RAR 5 archives always end with an end block: without it the
+        // archive was cut (at a block boundary, or it would have failed
+        // in a header).
+        if (a.info.format == Format::rar50) {
+          a.failure = Status(Error::truncated, "the archive ends without its end block: " + a.volumes.path());
+          return a.failure;
+        }
         a.ended = true;
         return false;
       case BlockKind::file: {
@@ -76,7 +87,7 @@ Result<bool> Archive::readHeader() {
         a.partRemaining = a.current.dataSize;
         a.partSplitAfter = a.current.info.splitAfter;
         if (Status s = a.volumes.seek(a.current.dataStart); !s) return s;
-        if (!a.current.info.isDirectory && a.current.info.link == LinkKind::none)
+        if (!a.current.info.isDirectory && (a.current.info.link == LinkKind::none || a.current.info.link == LinkKind::fileCopy))
           a.locations[a.current.info.name] = {a.volumes.path(), a.volumes.index(), a.current.blockStart};
         return true;
       }
@@ -112,27 +123,51 @@ Status Archive::extract(OutputSink& sink) {
   return a.extractCurrent(sink);
 }
 
-Status Archive::extractToFile(const std::string& path) {
+namespace {
+
+// A name beside `path` for the member while it is written and checked.
+std::string temporaryName(FileSystem& fs, const std::string& path) {
+  std::string name = path + ".partial";
+  for (int i = 1; i < 1000 && (fs.exists(name) || fs.isSymlink(name)); ++i) name = path + ".partial" + std::to_string(i);
+  return name;
+}
+
+}  // namespace
+
+Status Archive::extractToFile(const std::string& path) { return extractToFile(impl_->fs, path); }
+
+Status Archive::extractToFile(FileSystem& out, const std::string& path) {
   Impl& a = *impl_;
   if (!a.haveMember) return Status(Error::corruptHeader, "no current member");
   const MemberInfo& m = a.current.info;
+  if (m.headerDamaged) {
+    NullSink none;  // refused before anything is written
+    return a.extractCurrent(none);
+  }
   if (m.isDirectory) {
-    if (Status s = a.fs.createDirectories(path); !s) return s;
+    if (Status s = out.createDirectories(path); !s) {
+      if (Status p = a.passOverData(); !p) return p;
+      return s;
+    }
     return a.passOverData();
   }
   if (m.link != LinkKind::none && m.link != LinkKind::fileCopy) return a.passOverData();
-  auto file = a.fs.create(path);
+  // Written under another name and renamed over the target once it has
+  // checked out: a damaged member never destroys a good file of that name.
+  const bool viaTemporary = out.canReplace();
+  const std::string written = viaTemporary ? temporaryName(out, path) : path;
+  auto file = out.create(written);
   if (!file) {
     if (Status p = a.passOverData(); !p) return p;
     return file.status();
   }
+  if (m.sizeKnown) (*file)->expectSize(m.unpackedSize);
   Status s = a.extractCurrent(**file);
   if (s) s = (*file)->close();
   if (s && m.hasMtime && m.format == Format::rar50) s = (*file)->setModificationTime(m.mtime);
-  if (!s) {
-    file->reset();
-    a.fs.remove(path);
-  }
+  file->reset();
+  if (s && viaTemporary) s = out.replace(written, path);
+  if (!s) out.remove(written);
   return s;
 }
 
@@ -142,28 +177,41 @@ Status Archive::test() {
 }
 
 Status Archive::Impl::extractCopy(OutputSink& sink) {
-  auto it = locations.find(current.info.linkTarget);
-  if (it == locations.end())
-    return Status(Error::corruptData, current.info.name + " is a copy of " + current.info.linkTarget + ", which is not in the archive before it");
-  // A second reader positioned at the earlier member's header.
-  Impl other(fs, options);
-  other.info = info;
-  if (Status s = other.volumes.open(it->second.volumePath); !s) return s;
-  other.volumes.setIndex(it->second.volumeIndex);
-  if (Status s = other.readVolumeStart(it->second.volumeIndex == 0); !s) return s;
-  other.nextBlock = it->second.blockStart;
-  auto b = other.readBlock();
-  if (!b) return b.status();
-  if (b->kind != BlockKind::file) return Status(Error::corruptHeader, "the original of " + current.info.name + " cannot be read again");
-  other.current = std::move(b->file);
-  other.haveMember = true;
-  other.dataDone = false;
-  other.partRemaining = other.current.dataSize;
-  other.partSplitAfter = other.current.info.splitAfter;
-  if (other.current.info.link != LinkKind::none) return Status(Error::corruptData, "a file copy refers to a link");
-  if (Status s = other.volumes.seek(other.current.dataStart); !s) return s;
-  if (other.current.info.solid) return Status(Error::unsupported, current.info.name + " copies a member inside a solid stream");
-  return other.extractCurrent(sink);
+  // The original may itself be a copy; a chain is followed a few steps.
+  std::string target = normalizeSeparators50(current.info.linkTarget);
+  for (int depth = 0;; ++depth) {
+    auto it = locations.find(target);
+    if (it == locations.end())
+      return Status(Error::corruptData, current.info.name + " is a copy of " + target + ", which is not in the archive before it");
+    // A second reader positioned at the earlier member's header. It neither
+    // reports data nor counts it: the copy's own output does both.
+    ArchiveOptions quiet = options;
+    quiet.onData = nullptr;
+    quiet.maxOutput = 0;
+    Impl other(fs, quiet);
+    other.info = info;
+    if (Status s = other.volumes.open(it->second.volumePath); !s) return s;
+    other.volumes.setIndex(it->second.volumeIndex);
+    if (Status s = other.readVolumeStart(it->second.volumeIndex == 0); !s) return s;
+    other.nextBlock = it->second.blockStart;
+    auto b = other.readBlock();
+    if (!b) return b.status();
+    if (b->kind != BlockKind::file) return Status(Error::corruptHeader, "the original of " + current.info.name + " cannot be read again");
+    other.current = std::move(b->file);
+    if (other.current.info.link == LinkKind::fileCopy) {
+      if (depth >= 8) return Status(Error::corruptData, current.info.name + " is a copy of a copy, and so on, too many times");
+      target = normalizeSeparators50(other.current.info.linkTarget);
+      continue;
+    }
+    other.haveMember = true;
+    other.dataDone = false;
+    other.partRemaining = other.current.dataSize;
+    other.partSplitAfter = other.current.info.splitAfter;
+    if (other.current.info.link != LinkKind::none) return Status(Error::corruptData, current.info.name + " is a copy of a link");
+    if (Status s = other.volumes.seek(other.current.dataStart); !s) return s;
+    if (other.current.info.solid) return Status(Error::unsupported, current.info.name + " copies a member inside a solid stream");
+    return other.extractCurrent(sink);
+  }
 }
 
 }  // namespace rar

@@ -34,6 +34,10 @@ struct ArchiveOptions {
   // RAR 5 key derivation: archives asking for more than 2^n rounds are
   // refused as unsupported (the format allows n up to 24).
   unsigned maxKdfLog2 = 24;
+  // Bytes that extraction, testing and decoding skipped solid members may
+  // produce in all (file copies included); 0 means no limit. Beyond it the
+  // member fails with Error::outputLimit and the archive ends there.
+  uint64_t maxOutput = 0;
 };
 
 class Archive {
@@ -54,6 +58,24 @@ class Archive {
   // Moves to the next member: true when there is one, false at the end of
   // the archive. The data of the previous member is passed over if it was
   // neither extracted nor skipped.
+  //
+  // `false` is returned only for a clean end: the end block (or, for the
+  // RAR 1.x-4.x formats that may lack it, the end of the last volume at a
+  // block boundary). Everything else is an error, and the same error comes
+  // back from every later call:
+  //   Error::truncated      the archive ends inside a header or a member's
+  //                         data, or a RAR 5 archive ends without its end
+  //                         block (cut at a block boundary);
+  //   Error::corruptHeader  a header fails its checksum or its structure
+  //                         (also a missing archive header, a member that
+  //                         continues in another volume of a non-volume);
+  //   Error::missingVolume, Error::aborted (volume callback), passwords
+  //                         for encrypted headers (these two may be retried
+  //                         after setPassword), readFailed (I/O).
+  // A RAR 1.5-4.x file header that fails its checksum is the exception: it
+  // is returned (true) with MemberInfo::headerDamaged set, so the members
+  // after it stay readable, and extract/extractToFile/test refuse it with
+  // Error::corruptHeader.
   Result<bool> readHeader();
   const MemberInfo& member() const;
 
@@ -63,9 +85,13 @@ class Archive {
   // Extracts the current member into `sink` (not closed). Directories and
   // links write nothing.
   Status extract(OutputSink& sink);
-  // Extracts into a new file at `path` (through the FileSystem); a partial
-  // file is removed on failure.
+  // Extracts into a file at `path` (through the archive's FileSystem, or
+  // `out`). Where the file system can rename, the member is written under a
+  // temporary name beside `path` and renamed over it only once its size and
+  // checksum are right, so a failing member leaves an existing file as it
+  // was; otherwise a partial file is removed on failure.
   Status extractToFile(const std::string& path);
+  Status extractToFile(FileSystem& out, const std::string& path);
   // Extracts to nowhere, verifying the checksum.
   Status test();
 

@@ -17,11 +17,19 @@
 
 namespace rar {
 
+class CheckedOutput;
+
 // Named upper bounds for sizes read from the archive.
 constexpr uint64_t kMaxHeaderSize50 = 2 * 1024 * 1024;  // RAR 5 header
 constexpr uint64_t kMaxSfxSearch = 16 * 1024 * 1024;    // bytes before the signature
 constexpr size_t kMaxNameBytes = 64 * 1024;
 constexpr uint64_t kMaxDataSize = uint64_t(1) << 62;    // keeps position arithmetic far from overflow
+// Finding the signature after an SFX stub: a candidate's first header may
+// claim at most this much, and all candidates together may cost at most
+// base + perByte * (bytes searched), so opening is linear in the file size.
+constexpr uint64_t kMaxSfxCandidateHeader = 64 * 1024;
+constexpr uint64_t kSfxCheckBudgetBase = 1024 * 1024;
+constexpr uint64_t kSfxCheckBudgetPerByte = 4;
 
 // A file header as the container reads it: what is reported plus what the
 // reader needs to get at the data.
@@ -48,6 +56,7 @@ enum class BlockKind { file, end, other, eof };
 
 struct Block {
   BlockKind kind = BlockKind::other;
+  bool archiveHeader = false;  // the archive header (RAR 5: or the encryption header)
   bool moreVolumes = false;  // end block: the archive continues in the next volume
   FileRecord file;
 };
@@ -65,6 +74,16 @@ struct Archive::Impl {
   uint64_t nextBlock = 0;
   bool ended = false;
   Status failure;  // a header error that stops reading
+
+  // Checking the first block after a signature: it must pass its checksum,
+  // and (inside an SFX stub) claim at most headerLimit bytes (0: no limit).
+  bool readingStart = false;
+  uint64_t headerLimit = 0;
+  uint64_t lastHeaderBytes = 0;  // header bytes the last block claimed
+
+  // Bytes produced by extraction and testing so far (copies included),
+  // against options.maxOutput.
+  uint64_t produced = 0;
 
   // RAR 1.4 main header flags, for the member flags that depend on them.
   bool firstFileSeen = false;
@@ -106,7 +125,6 @@ struct Archive::Impl {
   Result<Block> readBlock14();
   Result<Block> readBlock15();
   Result<Block> readBlock50();
-  Status readMain50();  // RAR 5 archive header (and encryption header)
   Status openNextVolume(bool quiet);
 
   // Member data.
@@ -117,6 +135,8 @@ struct Archive::Impl {
   Result<size_t> readPackedRaw(uint8_t* buffer, size_t size);
   Status extractCurrent(OutputSink& sink);
   Status extractCopy(OutputSink& sink);
+  // Declared size and checksums of the current member against what `out` saw.
+  Status verifyMember(CheckedOutput& out);
   Status checkPassword();
 };
 

@@ -142,9 +142,14 @@ Status Archive::Impl::readVolumeStart(bool firstVolume) {
   }
 
   // Look for the signature, past an SFX stub. A match must be followed by a
-  // valid header; SFX code can contain the signature bytes.
+  // valid header; SFX code can contain the signature bytes. Checking a
+  // candidate costs the header it claims, so a stub full of crafted
+  // signatures could make opening quadratic: candidates may claim at most
+  // kMaxSfxCandidateHeader bytes, and all checks together may examine at
+  // most a fixed multiple of the bytes searched.
   std::vector<uint8_t> buf;
   uint64_t base = 0;
+  uint64_t checked = 0;  // header bytes examined for candidates so far
   const size_t chunk = 64 * 1024;
   while (base < kMaxSfxSearch && base < volumes.size()) {
     if (Status s = volumes.seek(base); !s) return s;
@@ -161,22 +166,30 @@ Status Archive::Impl::readVolumeStart(bool firstVolume) {
       info.format = format;
       info.sfxSize = firstVolume ? sigPos : info.sfxSize;
       nextBlock = sigPos + sigLen;
-      Status s;
       // Each volume starts plain: RAR 1.5-4.x with its archive header, RAR 5
       // with its encryption header.
       info.headersEncrypted = false;
       rar5HeaderEncryption = false;
-      if (format == Format::rar50) {
-        s = readMain50();
-      } else {
-        if (Status seekS = volumes.seek(nextBlock); !seekS) return seekS;
-        auto b = readBlock15();
-        s = b ? Status() : b.status();
+      readingStart = true;
+      headerLimit = sigPos == 0 ? 0 : kMaxSfxCandidateHeader;
+      lastHeaderBytes = 0;
+      auto b = readBlock();
+      readingStart = false;
+      headerLimit = 0;
+      Status s = b ? Status() : b.status();
+      if (s && b->kind == BlockKind::eof) s = Status(Error::truncated, "the archive ends after its signature");
+      if (s) {
+        // Whatever the first block is, it is not dropped: anything but the
+        // archive header is read again as the first block of the archive.
+        if (!b->archiveHeader) nextBlock = sigPos + sigLen;
+        return s;
       }
-      if (s) return s;
       // A candidate inside an SFX stub: keep looking. At offset 0, or when
       // the error is not about the header itself, report it.
-      if (sigPos == 0 || (s.error() != Error::corruptHeader && s.error() != Error::readFailed)) return s;
+      if (sigPos == 0 || (s.error() != Error::corruptHeader && s.error() != Error::truncated)) return s;
+      checked += sigLen + std::min<uint64_t>(lastHeaderBytes, kMaxSfxCandidateHeader);
+      if (checked > kSfxCheckBudgetBase + kSfxCheckBudgetPerByte * (sigPos + 1))
+        return Status(Error::notRar, "no RAR archive found in " + volumes.path() + " (too many false signatures before it)");
       from = at + 1;
     }
     if (*n < chunk + 16) break;
@@ -192,8 +205,8 @@ Status Archive::Impl::openNextVolume(bool quiet) {
 
 Result<Block> Archive::Impl::readBlock() {
   if (Status s = volumes.seek(nextBlock); !s) return s;
-  if (nextBlock == volumes.size()) return Block{BlockKind::eof, false, {}};
-  if (nextBlock > volumes.size()) return Status(Error::readFailed, "archive truncated: " + volumes.path());
+  if (nextBlock == volumes.size()) { Block e; e.kind = BlockKind::eof; return e; }
+  if (nextBlock > volumes.size()) return Status(Error::truncated, "archive truncated: " + volumes.path());
   switch (info.format) {
     case Format::rar14: return readBlock14();
     case Format::rar15: return readBlock15();
@@ -207,7 +220,7 @@ Result<Block> Archive::Impl::readBlock14() {
   // attributes, flags, version, name size, method. No header checksum.
   uint8_t fixed[21];
   uint64_t start = nextBlock;
-  if (volumes.size() - start < sizeof(fixed)) return Status(Error::corruptHeader, "file header cut short");
+  if (volumes.size() - start < sizeof(fixed)) return Status(Error::truncated, "the archive ends inside a file header");
   if (Status s = volumes.readExact(fixed, sizeof(fixed), "file header"); !s) return s;
   ByteReader r(fixed, sizeof(fixed));
   Block b;
@@ -285,6 +298,8 @@ Result<Block> Archive::Impl::readBlock15() {
     return Status(Error::corruptHeader, what);
   };
   if (size < 7) return headerFailure("block size " + std::to_string(size));
+  lastHeaderBytes = size;
+  if (headerLimit != 0 && size > headerLimit) return Status(Error::corruptHeader, "block size " + std::to_string(size));
   if (encrypted) {
     size_t padded = (size_t(size) + 15) / 16 * 16;
     if (padded - 16 > volumes.size() - volumes.position()) return headerFailure("header size beyond the end of the volume");
@@ -297,6 +312,7 @@ Result<Block> Archive::Impl::readBlock15() {
     h.resize(size);
     headerEnd = start + 8 + padded;
   } else {
+    if (size - 7u > volumes.size() - volumes.position()) return Status(Error::truncated, "the archive ends inside a block header");
     h.resize(size);
     if (Status s = volumes.readExact(h.data() + 7, size - 7u, "block header"); !s) return s;
     headerEnd = start + size;
@@ -313,10 +329,12 @@ Result<Block> Archive::Impl::readBlock15() {
     if (end <= h.size()) crcOk = (crc32(h.data() + 2, end - 2) & 0xFFFF) == crc;
   }
   if (!crcOk && (type < 0x73 || type > 0x7B)) return headerFailure("not a RAR block");
-  // A file header with a bad checksum is still reported, marked damaged, as
-  // the RAR tool does with broken archives: its data checksum decides
-  // whether anything extracted from it is good. Other blocks must be intact.
-  if (!crcOk && (encrypted || type != kFile)) return headerFailure("header checksum mismatch in block type " + std::to_string(type));
+  // A file header with a bad checksum is still listed, marked damaged, so
+  // the members after it can be read; it is never extracted (any field,
+  // even whether it is a directory, may be wrong). Other blocks, and the
+  // first block after a signature, must be intact.
+  if (!crcOk && (encrypted || type != kFile || readingStart))
+    return headerFailure("header checksum mismatch in block type " + std::to_string(type));
 
   uint64_t addSize = 0;
   ByteReader r(h.data() + 7, h.size() - 7);
@@ -337,6 +355,7 @@ Result<Block> Archive::Impl::readBlock15() {
       info.hasRecoveryRecord = flags & kMainRecovery;
       info.headersEncrypted = flags & kMainEncrypted;
       b.kind = BlockKind::other;
+      b.archiveHeader = true;
       break;
     }
     case kFile: {

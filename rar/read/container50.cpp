@@ -126,13 +126,6 @@ Status parseFileExtra(ByteReader& area, FileRecord& f, unsigned maxKdfLog2) {
 
 }  // namespace
 
-Status Archive::Impl::readMain50() {
-  if (Status s = volumes.seek(nextBlock); !s) return s;
-  auto b = readBlock50();
-  if (!b) return b.status();
-  return {};
-}
-
 Result<Block> Archive::Impl::readBlock50() {
   const uint64_t start = nextBlock;
   std::vector<uint8_t> h;
@@ -158,6 +151,7 @@ Result<Block> Archive::Impl::readBlock50() {
       return Status(Error::badPassword, "cannot decrypt the archive's headers: wrong password or damaged archive");
     size_t total = r.position() + size_t(size);
     size_t padded = (total + 15) / 16 * 16;
+    if (padded - 16 > volumes.size() - volumes.position()) return Status(Error::truncated, "the archive ends inside a block header");
     h.resize(padded);
     if (Status s = volumes.readExact(h.data() + 16, padded - 16, "encrypted header"); !s) return s;
     if (Status s = (*a)->process(h.data() + 16, padded - 16); !s) return s;
@@ -171,10 +165,13 @@ Result<Block> Archive::Impl::readBlock50() {
     ByteReader r(head, first);
     r.u32();
     uint64_t size = r.vint();
+    if (!r.ok() && first < sizeof(head)) return Status(Error::truncated, "the archive ends inside a block header");
     if (!r.ok() || r.position() > 7) return Status(Error::corruptHeader, "block header size field");
-    if (size == 0 || size > kMaxHeaderSize50) return Status(Error::corruptHeader, "block header size " + std::to_string(size));
+    if (size == 0 || size > kMaxHeaderSize50 || (headerLimit != 0 && size > headerLimit))
+      return Status(Error::corruptHeader, "block header size " + std::to_string(size));
+    lastHeaderBytes = size;
     size_t total = r.position() + size_t(size);
-    if (total > volumes.size() - start) return Status(Error::readFailed, "archive truncated in a block header");
+    if (total > volumes.size() - start) return Status(Error::truncated, "the archive ends inside a block header");
     h.assign(total, 0);
     size_t have = std::min(first, total);
     std::copy(head, head + have, h.begin());
@@ -219,6 +216,7 @@ Result<Block> Archive::Impl::readBlock50() {
       info.locked = af & 0x10;
       info.newNaming = true;
       b.kind = BlockKind::other;
+      b.archiveHeader = true;
       break;
     }
     case kTypeEncryption: {
@@ -234,6 +232,7 @@ Result<Block> Archive::Impl::readBlock50() {
       rar5HeaderEncryption = true;
       info.headersEncrypted = true;
       b.kind = BlockKind::other;
+      b.archiveHeader = true;
       break;
     }
     case kTypeEnd: {

@@ -61,7 +61,7 @@ struct MemberInfo {
   bool hasBlake2 = false;
   Blake2Digest blake2{};
   uint64_t fileVersion = 0;  // RAR 5 version record (names get ";n")
-  bool headerDamaged = false; // header checksum mismatch (its data checksum still decides)
+  bool headerDamaged = false; // header checksum mismatch: listed, never extracted
 };
 
 }  // namespace rar

@@ -1,6 +1,7 @@
 // A member's data: packed bytes across volumes, decryption, decoding and
 // checksum verification.
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -25,13 +26,18 @@ uint16_t checksum14(uint16_t sum, const uint8_t* data, size_t size) {
   return sum;
 }
 
+}  // namespace
+
 // Checksums and counts what is produced, enforces the declared size, asks
 // the data callback, and forwards to the sink.
-class CheckedOutput final : public DecodedOutput {
+// Also counts every byte against the archive's output limit. It is a sink
+// too, so a file copy can be checked the same way as decoded data.
+class CheckedOutput final : public DecodedOutput, public OutputSink {
  public:
-  CheckedOutput(OutputSink& sink, const DataCallback& callback, const MemberInfo& m)
+  CheckedOutput(OutputSink& sink, const DataCallback& callback, const MemberInfo& m, uint64_t& produced,
+                uint64_t maxOutput)
       : sink_(sink), callback_(callback), limit_(m.unpackedSize), limited_(m.sizeKnown),
-        rar14_(m.format == Format::rar14) {
+        rar14_(m.format == Format::rar14), produced_(produced), maxOutput_(maxOutput) {
     // The hash may only be declared by the header of a later part; a member
     // in one part declares it here. Hashing costs more than decoding, so
     // only what can be checked is computed.
@@ -41,6 +47,9 @@ class CheckedOutput final : public DecodedOutput {
   Status write(const uint8_t* data, size_t size) override {
     if (limited_ && size > limit_ - written_)
       return Status(Error::corruptData, "more data than the header declares");
+    if (maxOutput_ != 0 && size > maxOutput_ - std::min(produced_, maxOutput_))
+      return Status(Error::outputLimit, "the archive's output would exceed the limit of " + std::to_string(maxOutput_) + " bytes");
+    produced_ += size;
     written_ += size;
     if (rar14_) {
       sum14_ = checksum14(sum14_, data, size);
@@ -66,8 +75,12 @@ class CheckedOutput final : public DecodedOutput {
   Crc32 crc_;
   uint16_t sum14_ = 0;
   bool rar14_;  // RAR 1.4 checks its own 16-bit sum instead of a CRC32
+  uint64_t& produced_;
+  uint64_t maxOutput_;
   std::optional<Blake2sp> blake_;
 };
+
+namespace {
 
 // The member's packed bytes, joined across volumes and decrypted.
 class MemberInput final : public PackedInput {
@@ -162,12 +175,16 @@ Result<size_t> Archive::Impl::readPackedRaw(uint8_t* buffer, size_t size) {
   size_t want = size_t(std::min<uint64_t>(size, partRemaining));
   auto got = volumes.readSome(buffer, want);
   if (!got) return got;
-  if (*got == 0) return Status(Error::readFailed, "archive truncated in the data of " + current.info.name);
+  if (*got == 0) return Status(Error::truncated, "the archive ends inside the data of " + current.info.name);
   partRemaining -= *got;
   return got;
 }
 
 Status Archive::Impl::continueInNextVolume() {
+  if (!info.volume) {
+    failure = Status(Error::corruptHeader, current.info.name + " continues in another volume, but the archive is not a volume");
+    return failure;
+  }
   if (Status s = openNextVolume(false); !s) {
     failure = s;  // the set cannot be read past this point
     return s;
@@ -198,7 +215,11 @@ Status Archive::Impl::failMember(Status s) {
   // The member's own failure is the result; when its data cannot be passed
   // over either, the archive ends here (kept in `failure`) and the message
   // says so.
-  if (Status passed = passOverData(); !passed) return Status(s.error(), s.message() + "; " + passed.message());
+  // The two may be one and the same failure (a truncated member); say it once.
+  if (Status passed = passOverData(); !passed) {
+    if (passed.message() == s.message() || s.message().find(passed.message()) != std::string::npos) return s;
+    return Status(s.error(), s.message() + "; " + passed.message());
+  }
   return s;
 }
 
@@ -214,7 +235,7 @@ Status Archive::Impl::passOverData() {
   };
   for (;;) {
     uint64_t end = volumes.position() + partRemaining;
-    if (end > volumes.size()) return fail(Status(Error::readFailed, "archive truncated in the data of " + current.info.name));
+    if (end > volumes.size()) return fail(Status(Error::truncated, "the archive ends inside the data of " + current.info.name));
     if (Status s = volumes.seek(end); !s) return fail(s);
     partRemaining = 0;
     if (!partSplitAfter) break;
@@ -239,11 +260,26 @@ Status Archive::Impl::checkPassword() {
 Status Archive::Impl::extractCurrent(OutputSink& sink) {
   MemberInfo& m = current.info;
   if (m.splitBefore) return Status(Error::missingVolume, m.name + " starts in an earlier volume");
+  if (m.headerDamaged) {
+    // Nothing in the header can be trusted, not even whether there is data.
+    if (!current.stored && !solidBroken) {
+      solidBroken = true;
+      solidBreak = Status(Error::corruptHeader, m.name + ": damaged header");
+    }
+    return failMember(Status(Error::corruptHeader, m.name + ": header checksum mismatch"));
+  }
   if (m.isDirectory || (m.link != LinkKind::none && m.link != LinkKind::fileCopy)) return passOverData();
   if (m.link == LinkKind::fileCopy) {
-    Status s = extractCopy(sink);
-    if (!s) return failMember(s);
-    return passOverData();
+    // The copy is held to its own header: size and checksum.
+    CheckedOutput out(sink, options.onData, m, produced, options.maxOutput);
+    Status s = extractCopy(out);
+    if (!s) {
+      s = failMember(s);
+      if (s.error() == Error::outputLimit) failure = s;
+      return s;
+    }
+    if (Status pass = passOverData(); !pass) return pass;
+    return verifyMember(out);
   }
   if (!current.unsupported.empty()) {
     solidBroken = true;
@@ -266,7 +302,7 @@ Status Archive::Impl::extractCurrent(OutputSink& sink) {
 
   MemberInput in(*this);
   if (Status s = in.init(current, options.password, keys); !s) return failMember(s);
-  CheckedOutput out(sink, options.onData, m);
+  CheckedOutput out(sink, options.onData, m, produced, options.maxOutput);
   Status result;
   if (current.stored) {
     std::vector<uint8_t> buf(kBufferSize);
@@ -322,18 +358,35 @@ Status Archive::Impl::extractCurrent(OutputSink& sink) {
   }
   // Move past the rest of the data; this also reaches the last part, whose
   // header holds the checksum of the whole member.
-  if (!result) return failMember(Status(result.error(), m.name + ": " + result.message()));
+  if (!result) {
+    Status s = failMember(Status(result.error(), m.name + ": " + result.message()));
+    // Over the output limit the archive is refused, not just this member.
+    if (s.error() == Error::outputLimit) failure = s;
+    return s;
+  }
   if (Status pass = passOverData(); !pass) return pass;
+  return verifyMember(out);
+}
+
+Status Archive::Impl::verifyMember(CheckedOutput& out) {
+  const MemberInfo& m = current.info;
   if (m.sizeKnown && out.written() != m.unpackedSize)
-    return Status(m.encrypted ? Error::corruptData : Error::readFailed,
-                  m.name + ": " + std::to_string(out.written()) + " of " + std::to_string(m.unpackedSize) + " bytes extracted");
+    return Status(Error::corruptData, m.name + ": " + std::to_string(out.written()) + " bytes extracted where the header declares " +
+                                          std::to_string(m.unpackedSize));
 
   // Checksums. Encrypted RAR 5 members may store keyed (MAC) forms.
   const crypto::Rar5Keys* macKeys = nullptr;
   if (m.cipher == Cipher::aes256 && current.useMac)
     macKeys = &keys.rar5(options.password.utf8(), current.salt.data(), current.kdfLog2);
   const char* hint = (m.encrypted && !(m.cipher == Cipher::aes256 && current.hasCheck)) ? " (wrong password or damaged data)" : "";
-  if (m.hasCrc) {
+  // A file copy holds no data, and archivers store the checksum of that
+  // empty data (CRC 0) rather than of the copied content; such a value says
+  // nothing, and the original's own checksum has vouched for the bytes.
+  // Any other value declared for a copy is checked.
+  const bool copy = m.link == LinkKind::fileCopy;
+  const bool crcSaysNothing = copy && m.crc == 0 && m.unpackedSize != 0;
+  const bool blakeSaysNothing = copy && m.hasBlake2 && m.blake2 == Blake2sp().finish() && m.unpackedSize != 0;
+  if (m.hasCrc && !crcSaysNothing) {
     bool match;
     if (m.format == Format::rar14) {
       match = out.sum14() == (m.crc & 0xFFFF);
@@ -344,7 +397,7 @@ Status Archive::Impl::extractCurrent(OutputSink& sink) {
     }
     if (!match) return Status(Error::corruptData, m.name + ": checksum mismatch" + hint);
   }
-  if (m.hasBlake2) {
+  if (m.hasBlake2 && !blakeSaysNothing) {
     Blake2Digest actual = out.blake2();
     if (macKeys) actual = crypto::rar5MacHash(*macKeys, actual);
     if (actual != m.blake2) return Status(Error::corruptData, m.name + ": BLAKE2 hash mismatch" + hint);

@@ -69,7 +69,7 @@ Status VolumeSet::readExact(uint8_t* buffer, size_t size, const char* what) {
   while (done < size) {
     auto r = readSome(buffer + done, size - done);
     if (!r) return r.status();
-    if (*r == 0) return Status(Error::readFailed, std::string("unexpected end of ") + path_ + " in " + what);
+    if (*r == 0) return Status(Error::truncated, std::string("unexpected end of ") + path_ + " in " + what);
     done += *r;
   }
   return {};

@@ -26,7 +26,7 @@ class VolumeSet {
 
   Status seek(uint64_t position);
   Result<size_t> readSome(uint8_t* buffer, size_t size);
-  // Exactly `size` bytes or readFailed naming `what`.
+  // Exactly `size` bytes, or `truncated` naming `what`.
   Status readExact(uint8_t* buffer, size_t size, const char* what);
 
   uint64_t position() const { return position_; }

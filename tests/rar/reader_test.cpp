@@ -388,7 +388,7 @@ TEST(RarDamage, DeclaredSizesThatDoNotMatchTheData) {
   };
   // The data is "abc" in every case; the header claims otherwise.
   const Case cases[] = {
-      {"4 GB declared", 0x00000000, 1, Error::readFailed},
+      {"4 GB declared", 0x00000000, 1, Error::corruptData},  // a contradiction, not a read failure
       {"fewer bytes declared", 2, 0, Error::corruptData},
       {"right size", 3, 0, Error::none},
   };

@@ -14,7 +14,9 @@
 #include "rar/read/archive.h"
 #include "rar/write/writer.h"
 #include "text/codepage.h"
+#include "rar/io/volume_names.h"
 #include "tools/setupkit/commands.h"
+#include "tools/setupkit/console.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -70,6 +72,8 @@ struct Options {
   bool encryptHeaders = false;
   uint64_t volumeSize = 0;
   bool oldNaming = false;
+  bool hasMaxOutput = false;
+  uint64_t maxOutput = 0;  // with hasMaxOutput: 0 is no limit
   std::string error;
 };
 
@@ -110,6 +114,11 @@ Options parse(const Args& raw, bool packFlags) {
       if (i + 1 >= args.size() || !parseSize(args[i + 1], o.volumeSize))
         return o.error = "--volume-size needs a size in bytes (suffix k, m or g allowed)", o;
       ++i;
+    } else if (!packFlags && a == "--max-output") {
+      if (i + 1 >= args.size() || (args[i + 1] != "none" && !parseSize(args[i + 1], o.maxOutput)))
+        return o.error = "--max-output needs a size in bytes (suffix k, m or g allowed) or none", o;
+      o.hasMaxOutput = true;
+      ++i;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return o.error = "unknown option " + a, o;
     } else {
@@ -124,22 +133,75 @@ int usage(const char* command, const std::string& why) {
   return 2;
 }
 
+// What a run of a reading command learns beside the statuses: the volume
+// it found missing (the callback declines, so the reader says "aborted").
+struct ReadState {
+  std::string missingVolume;
+};
+
+// Sizes of the archive and the volumes that follow it by name: the input an
+// extraction's output is measured against.
+uint64_t inputBytes(const std::string& path) {
+  std::error_code ec;
+  uint64_t first = fs::file_size(toPath(path), ec);
+  if (ec) return 0;
+  uint64_t best = first;
+  for (auto naming : {rar::VolumeNaming::newStyle, rar::VolumeNaming::oldStyle}) {
+    uint64_t total = first;
+    std::string p = path;
+    for (int i = 0; i < 10000; ++i) {
+      p = rar::nextVolumeName(p, naming);
+      if (p.empty()) break;
+      uint64_t n = fs::file_size(toPath(p), ec);
+      if (ec) break;
+      total += n;
+    }
+    best = std::max(best, total);
+  }
+  return best;
+}
+
+// The default output limit: this many times the input, and never less than
+// the floor (small archives of very compressible data are normal).
+constexpr uint64_t kDefaultOutputRatio = 200;
+constexpr uint64_t kDefaultOutputFloor = uint64_t(256) << 20;
+
 // A missing volume ends the command with a clear message; the engine asks
 // the user instead.
-rar::ArchiveOptions readerOptions(const Options& o) {
+rar::ArchiveOptions readerOptions(const Options& o, const std::string& path, ReadState& state) {
   rar::ArchiveOptions ro;
   if (o.hasPassword) ro.password = rar::Password::fromUtf8(o.password);
-  ro.onVolume = [](rar::VolumeEvent e, std::string& path) {
+  ro.onVolume = [&state](rar::VolumeEvent e, std::string& volume) {
     if (e == rar::VolumeEvent::missing) {
-      std::fprintf(stderr, "setupkit: missing volume %s\n", path.c_str());
+      state.missingVolume = volume;
       return false;
     }
     return true;
   };
+  if (o.hasMaxOutput) {
+    ro.maxOutput = o.maxOutput;
+  } else {
+    uint64_t in = inputBytes(path);
+    ro.maxOutput = in > UINT64_MAX / kDefaultOutputRatio ? 0 : std::max(kDefaultOutputFloor, in * kDefaultOutputRatio);
+  }
   return ro;
 }
 
-std::string describe(const rar::Status& s) { return s.toString(); }
+std::string describe(const rar::Status& s, const ReadState& state) {
+  if (s.error() == rar::Error::aborted && !state.missingVolume.empty()) return "missing volume " + state.missingVolume;
+  if (s.error() == rar::Error::outputLimit) return s.toString() + " (see --max-output)";
+  return s.toString();
+}
+
+// "member: reason", without naming the member twice when the reason
+// already starts with its name.
+std::string aboutMember(const std::string& member, const std::string& reason) {
+  if (member.empty()) return reason;
+  if (reason.find(member + ":") != std::string::npos) return reason;
+  return member + ": " + reason;
+}
+
+void report(const std::string& path, const std::string& what) { printLine(stderr, "setupkit: " + path + ": " + what); }
 
 std::string timeText(const rar::MemberInfo& m) {
   if (!m.hasMtime) return "                ";
@@ -165,7 +227,10 @@ const char* linkText(rar::LinkKind k) {
 // Shows progress of long members on stderr.
 class Progress {
  public:
-  explicit Progress(const rar::MemberInfo& m) : total_(m.unpackedSize), show_(m.unpackedSize >= (8u << 20)) {}
+  // Drawn only on a terminal: piped into a file or a program, the percent
+  // steps would be noise.
+  explicit Progress(const rar::MemberInfo& m)
+      : total_(m.unpackedSize), show_(m.unpackedSize >= (8u << 20) && isTerminal(stderr)) {}
   bool operator()(const uint8_t*, size_t size) {
     done_ += size;
     if (show_ && total_ > 0) {
@@ -196,39 +261,50 @@ int runList(const Args& args) {
   if (o.positional.size() != 1) return usage("list", "expected: ARCHIVE [-p PASSWORD]");
   const std::string& path = o.positional[0];
   rar::NativeFileSystem nfs;
-  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  ReadState state;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o, path, state));
   if (!a) {
-    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    report(path, describe(a.status(), state));
     return 1;
   }
   const rar::ArchiveInfo& info = (*a)->info();
-  std::printf("Archive %s: RAR %s%s%s%s%s\n", path.c_str(),
-              info.format == rar::Format::rar50 ? "5" : info.format == rar::Format::rar15 ? "1.5-4.x" : "1.4",
-              info.solid ? ", solid" : "", info.volume ? ", volume" : "", info.headersEncrypted ? ", encrypted headers" : "",
-              info.locked ? ", locked" : "");
+  std::string head = "Archive " + path + ": RAR " +
+                     (info.format == rar::Format::rar50 ? "5" : info.format == rar::Format::rar15 ? "1.5-4.x" : "1.4") +
+                     (info.solid ? ", solid" : "") + (info.volume ? ", volume" : "") +
+                     (info.headersEncrypted ? ", encrypted headers" : "") + (info.locked ? ", locked" : "");
+  printLine(stdout, head);
   std::printf("%12s %12s  %-16s %-4s %s\n", "size", "packed", "modified", "flag", "name");
-  unsigned count = 0;
+  unsigned count = 0, damaged = 0;
   uint64_t total = 0;
   for (;;) {
     auto h = (*a)->readHeader();
     if (!h) {
-      std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(h.status()).c_str());
+      std::fflush(stdout);
+      report(path, describe(h.status(), state));
       return 1;
     }
     if (!*h) break;
     const rar::MemberInfo& m = (*a)->member();
     std::string flags;
-    flags += m.isDirectory ? 'D' : '-';
+    flags += m.headerDamaged ? '!' : m.isDirectory ? 'D' : '-';
     flags += m.encrypted ? 'E' : '-';
     flags += m.link != rar::LinkKind::none ? 'L' : '-';
     flags += m.method == 0 ? 's' : char('0' + m.method);
-    std::printf("%12" PRIu64 " %12" PRIu64 "  %s %-4s %s%s\n", m.unpackedSize, m.packedSize, timeText(m).c_str(),
-                flags.c_str(), m.name.c_str(), linkText(m.link));
+    char cols[96];
+    std::snprintf(cols, sizeof(cols), "%12" PRIu64 " %12" PRIu64 "  %s %-4s ", m.unpackedSize, m.packedSize,
+                  timeText(m).c_str(), flags.c_str());
+    printLine(stdout, cols + m.name + linkText(m.link));
+    if (m.headerDamaged) {
+      // Every field of the line above may be wrong.
+      ++damaged;
+      std::fflush(stdout);
+      report(path, aboutMember(m.name, "corrupt header: header checksum mismatch"));
+    }
     ++count;
     total += m.unpackedSize;
   }
-  std::printf("%12" PRIu64 " bytes in %u members\n", total, count);
-  return 0;
+  std::printf("%12" PRIu64 " bytes in %u members%s\n", total, count, damaged ? " (some with damaged headers)" : "");
+  return damaged ? 1 : 0;
 }
 
 int runTest(const Args& args) {
@@ -237,16 +313,23 @@ int runTest(const Args& args) {
   if (o.positional.size() != 1) return usage("test", "expected: ARCHIVE [-p PASSWORD]");
   const std::string& path = o.positional[0];
   rar::NativeFileSystem nfs;
-  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  ReadState state;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o, path, state));
   if (!a) {
-    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    report(path, describe(a.status(), state));
     return 1;
   }
   unsigned ok = 0, failed = 0;
+  std::string lastReason;
   for (;;) {
     auto h = (*a)->readHeader();
     if (!h) {
-      std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(h.status()).c_str());
+      // A member's failure that ends the archive comes back here: once is enough.
+      std::string reason = describe(h.status(), state);
+      if (lastReason.find(h.status().message()) == std::string::npos) {
+        std::fflush(stdout);
+        report(path, reason);
+      }
       ++failed;
       break;
     }
@@ -258,11 +341,13 @@ int runTest(const Args& args) {
     progress.finish();
     if (s) {
       ++ok;
-      std::printf("OK      %s\n", m.name.c_str());
+      printLine(stdout, "OK      " + m.name);
     } else {
       ++failed;
-      std::printf("FAILED  %s\n", m.name.c_str());
-      std::fprintf(stderr, "setupkit: %s: %s: %s\n", path.c_str(), m.name.c_str(), describe(s).c_str());
+      printLine(stdout, "FAILED  " + m.name);
+      std::fflush(stdout);
+      lastReason = describe(s, state);
+      report(path, aboutMember(m.name, lastReason));
     }
   }
   std::printf("%u OK, %u failed\n", ok, failed);
@@ -276,25 +361,25 @@ int runExtract(const Args& args) {
   const std::string& path = o.positional[0];
   const std::string& dir = o.positional[1];
   rar::NativeFileSystem nfs;
-  auto a = rar::Archive::open(nfs, path, readerOptions(o));
+  ReadState state;
+  auto a = rar::Archive::open(nfs, path, readerOptions(o, path, state));
   if (!a) {
-    std::fprintf(stderr, "setupkit: %s: %s\n", path.c_str(), describe(a.status()).c_str());
+    report(path, describe(a.status(), state));
     return 1;
   }
   std::unique_ptr<Progress> progress;
   (*a)->setDataCallback([&](const uint8_t* d, size_t n) { return progress ? (*progress)(d, n) : true; });
-  rar::ExtractReport report;
-  rar::Status s = rar::extractAll(**a, nfs, dir, report, [&](const rar::MemberInfo& m) {
+  rar::ExtractReport result;
+  rar::Status s = rar::extractAll(**a, nfs, dir, result, [&](const rar::MemberInfo& m) {
     if (progress) progress->finish();
     progress = std::make_unique<Progress>(m);
-    std::printf("%s%s\n", m.name.c_str(), linkText(m.link));
+    printLine(stdout, m.name + linkText(m.link));
   });
   if (progress) progress->finish();
-  for (const auto& p : report.problems)
-    std::fprintf(stderr, "setupkit: %s: %s%s%s\n", path.c_str(), p.member.c_str(), p.member.empty() ? "" : ": ",
-                 describe(p.status).c_str());
-  std::printf("%u files, %u directories extracted; %u links not created; %zu problems\n", report.files,
-              report.directories, report.linksNotCreated, report.problems.size());
+  std::fflush(stdout);
+  for (const auto& p : result.problems) report(path, aboutMember(p.member, describe(p.status, state)));
+  std::printf("%u files, %u directories extracted; %u links not created; %zu problems\n", result.files,
+              result.directories, result.linksNotCreated, result.problems.size());
   return s ? 0 : 1;
 }
 
@@ -312,7 +397,7 @@ rar::Status addItem(rar::Writer& w, rar::NativeFileSystem& nfs, const fs::path& 
     meta.mtime = std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
   }
   if (fs::is_symlink(status)) {
-    std::fprintf(stderr, "setupkit pack: %s: symbolic link not stored\n", fromPath(item).c_str());
+    printLine(stderr, "setupkit pack: " + fromPath(item) + ": symbolic link not stored");
     return {};
   }
   if (fs::is_directory(status)) {
@@ -327,7 +412,7 @@ rar::Status addItem(rar::Writer& w, rar::NativeFileSystem& nfs, const fs::path& 
   }
   auto in = nfs.openRead(fromPath(item));
   if (!in) return in.status();
-  std::printf("%s\n", name.c_str());
+  printLine(stdout, name);
   return w.addFile(name, **in, meta);
 }
 
@@ -348,7 +433,7 @@ int runPack(const Args& args) {
   const std::string& out = o.positional[0];
   auto w = rar::Writer::create(nfs, out, wo);
   if (!w) {
-    std::fprintf(stderr, "setupkit: %s: %s\n", out.c_str(), describe(w.status()).c_str());
+    report(out, w.status().toString());
     return 1;
   }
   for (size_t i = 1; i < o.positional.size(); ++i) {
@@ -361,12 +446,12 @@ int runPack(const Args& args) {
       return 1;
     }
     if (rar::Status s = addItem(**w, nfs, item, name); !s) {
-      std::fprintf(stderr, "setupkit: %s: %s: %s\n", out.c_str(), o.positional[i].c_str(), describe(s).c_str());
+      report(out, o.positional[i] + ": " + s.toString());
       return 1;
     }
   }
   if (rar::Status s = (*w)->finish(); !s) {
-    std::fprintf(stderr, "setupkit: %s: %s\n", out.c_str(), describe(s).c_str());
+    report(out, s.toString());
     return 1;
   }
   std::printf("%s: %u volume%s\n", (*w)->firstVolumePath().c_str(), (*w)->volumeCount(), (*w)->volumeCount() == 1 ? "" : "s");

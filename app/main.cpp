@@ -11,7 +11,7 @@
 #include "startup/context.h"
 #include "ui/application.h"
 #include "ui/win32/win32_renderer.h"
-#include "wizard/installation_driver.h"
+#include "wizard/wizard_driver.h"
 #include "wizard/message_ui.h"
 #include "wizard/program_entry.h"
 #include "wizard/standard_dialogs.h"
@@ -23,9 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     wizard::WizardMessageUi messages(app);
     startup::SetupContext ctx(machine, messages);
     wizard::StandardDialogs dialogs(app, machine.files());
-    // Until the installation driver is wired in, an accepted copy
-    // confirmation goes straight to the Final page.
-    wizard::FinalPageDriver driver;
+    wizard::WizardDriver driver;
     wizard::RunSetupProgram(app, ctx, dialogs, driver);
     return 0;
   } catch (const std::exception&) {

@@ -20,6 +20,14 @@ class InstallerUi : public archive::PackageUi {
   // The blinking rollback banner (AskDisk panel and AskTimer) while a failed
   // run is undone; hidden again by passing false.
   virtual void showRollbackBanner(bool visible) = 0;
+  // A modal box owned by the main window with one OK button and the stop
+  // icon (the rollback's warning about an unfinished engine update). Not
+  // pure, so every window that only reports progress keeps compiling; a
+  // window that can show boxes overrides it.
+  virtual void showStopMessage(const std::string& text, const std::string& caption) {
+    static_cast<void>(text);
+    static_cast<void>(caption);
+  }
 };
 
 }  // namespace process

@@ -29,6 +29,7 @@ constexpr uint32_t alreadyExists = 183;
 constexpr uint32_t badExeFormat = 193;
 constexpr uint32_t directoryName = 267;
 constexpr uint32_t keyDeleted = 1018;
+constexpr uint32_t typeLibraryDamaged = 0x80029C4A;  // TYPE_E_CANTLOADLIBRARY
 }  // namespace native
 
 // An absolute path: drive letter (upper case) and the names below the root,

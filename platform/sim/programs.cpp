@@ -2,6 +2,8 @@
 
 #include "platform/sim/machine.h"
 
+#include <cstdio>
+
 namespace platform::sim {
 
 namespace {
@@ -37,7 +39,18 @@ void ProgramTable::registerProgram(const std::string& path, ProgramBehaviour beh
   programs_[folded(machine_, path)] = std::move(behaviour);
 }
 
+void ProgramTable::registerHangingProgram(const std::string& path) { hanging_[folded(machine_, path)] = true; }
+
 Result<uint32_t> ProgramTable::runAndWait(const std::string& commandLine, const std::string& workingDirectory) {
+  return run(commandLine, workingDirectory, 0);
+}
+
+Result<uint32_t> ProgramTable::startAndWait(const ProcessStart& start) {
+  return run(start.commandLine, start.workingDirectory, start.creationFlags);
+}
+
+Result<uint32_t> ProgramTable::run(const std::string& commandLine, const std::string& workingDirectory,
+                                   uint32_t creationFlags) {
   if (Status fault = machine_.faults().check(Op::processRun); !fault) return fault;
   std::string directory = workingDirectory.empty() ? machine_.system().currentDirectory() : workingDirectory;
   if (!machine_.files().directoryExists(directory))
@@ -46,11 +59,15 @@ Result<uint32_t> ProgramTable::runAndWait(const std::string& commandLine, const 
     if (!hasExtension(name)) name += ".exe";
     const std::string path = machine_.searchFile(name);
     if (!machine_.files().fileExists(path)) continue;
+    if (hanging_.count(foldName(path)) != 0) {
+      runs_.push_back(ProgramRun{path, commandLine, directory, 0, creationFlags, true});
+      return Status(Code::failed, kProgramHangs, "the program never ends: " + path);
+    }
     auto it = programs_.find(foldName(path));
     if (it == programs_.end()) return Status(Code::failed, native::badExeFormat, "not a program: " + path);
     ProgramBehaviour behaviour = it->second;  // the program may register others while it runs
     const uint32_t exitCode = behaviour(commandLine, directory, machine_);
-    runs_.push_back(ProgramRun{path, commandLine, directory, exitCode});
+    runs_.push_back(ProgramRun{path, commandLine, directory, exitCode, creationFlags, false});
     return exitCode;
   }
   return Status(Code::notFound, native::fileNotFound, "no program for " + commandLine);
@@ -59,7 +76,8 @@ Result<uint32_t> ProgramTable::runAndWait(const std::string& commandLine, const 
 std::string ProgramTable::toString() const {
   std::string out;
   for (const ProgramRun& r : runs_)
-    out += "  ran " + r.commandLine + " in " + r.workingDirectory + ": exit " + std::to_string(r.exitCode) + "\n";
+    out += "  ran " + r.commandLine + " in " + r.workingDirectory +
+           (r.hung ? std::string(": never ended") : ": exit " + std::to_string(r.exitCode)) + "\n";
   return out;
 }
 
@@ -78,6 +96,17 @@ class LibraryTable::Loaded : public Library {
     return entry(args, machine_);
   }
 
+  bool hasOrdinal(uint16_t ordinal) override { return definition_.ordinals.count(ordinal) != 0; }
+
+  Result<uint32_t> callOrdinal(uint16_t ordinal, std::span<const CallArg> args) override {
+    auto it = definition_.ordinals.find(ordinal);
+    if (it == definition_.ordinals.end())
+      return Status(Code::notFound, native::procNotFound,
+                    "no entry #" + std::to_string(ordinal) + " in " + definition_.path);
+    LibraryEntry entry = it->second;
+    return entry(args, machine_);
+  }
+
  private:
   Definition& definition_;
   Machine& machine_;
@@ -88,6 +117,13 @@ void LibraryTable::registerLibrary(const std::string& path, std::map<std::string
   Definition& definition = libraries_[foldName(full)];
   definition.path = full;
   definition.entries = std::move(entries);
+}
+
+void LibraryTable::registerOrdinals(const std::string& path, std::map<uint16_t, LibraryEntry> entries) {
+  const std::string full = machine_.searchFile(path);
+  Definition& definition = libraries_[foldName(full)];
+  definition.path = full;
+  definition.ordinals = std::move(entries);
 }
 
 Result<std::unique_ptr<Library>> LibraryTable::load(const std::string& path) {
@@ -124,20 +160,91 @@ std::string LibraryTable::toString() const {
   return out;
 }
 
+namespace {
+
+std::string versionKey(const TypeLibraryInfo& info) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%x.%x", info.major, info.minor);
+  return "TypeLib\\" + info.guid + "\\" + hex;
+}
+
+std::string directoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
 Status TypeLibraryTable::registerTypeLibrary(const std::string& path) {
   if (Status fault = machine_.faults().check(Op::typeLibraryRegister); !fault) return fault;
   const std::string full = machine_.searchFile(path);
   if (!machine_.files().fileExists(full)) return Status(Code::notFound, native::fileNotFound, full);
+  if (damaged_.count(foldName(full)) != 0) return Status(Code::failed, native::typeLibraryDamaged, "damaged type library " + full);
   if (auto it = failures_.find(foldName(full)); it != failures_.end()) return it->second;
+  if (auto it = descriptions_.find(foldName(full)); it != descriptions_.end()) {
+    const TypeLibraryInfo& info = it->second;
+    Registry& reg = machine_.registry();
+    const std::string key = versionKey(info);
+    char lcid[16];
+    std::snprintf(lcid, sizeof lcid, "%x", info.lcid);
+    auto version = reg.create(Root::classesRoot, key);
+    if (!version) return version.status();
+    if (Status s = (*version)->write("", Value::text(info.name)); !s) return s;
+    auto win32 = reg.create(Root::classesRoot, key + "\\" + lcid + "\\win32");
+    if (!win32) return win32.status();
+    if (Status s = (*win32)->write("", Value::text(full)); !s) return s;
+    auto flags = reg.create(Root::classesRoot, key + "\\FLAGS");
+    if (!flags) return flags.status();
+    if (Status s = (*flags)->write("", Value::text("0")); !s) return s;
+    auto help = reg.create(Root::classesRoot, key + "\\HELPDIR");
+    if (!help) return help.status();
+    if (Status s = (*help)->write("", Value::text(directoryOf(info.helpFile))); !s) return s;
+  }
   registered_[foldName(full)] = full;
   return {};
 }
 
+namespace {
+
+// Removes a key with everything below it.
+Status removeTree(Registry& reg, Root root, const std::string& path) {
+  auto key = reg.open(root, path, Access::read);
+  if (!key) return key.status();
+  auto names = (*key)->subkeys();
+  key->reset();
+  if (!names) return names.status();
+  for (const std::string& name : *names)
+    if (Status s = removeTree(reg, root, path + "\\" + name); !s) return s;
+  return reg.removeKey(root, path);
+}
+
+}  // namespace
+
 Status TypeLibraryTable::unregisterTypeLibrary(const std::string& path) {
   const std::string full = machine_.searchFile(path);
+  if (!machine_.files().fileExists(full)) return Status(Code::notFound, native::fileNotFound, full);
+  if (damaged_.count(foldName(full)) != 0) return Status(Code::failed, native::typeLibraryDamaged, "damaged type library " + full);
+  if (!unregisterSupported_) return Status(Code::notSupported, native::procNotFound, "no UnRegisterTypeLib");
   if (registered_.erase(foldName(full)) == 0) return Status(Code::notFound, native::fileNotFound, "not registered: " + full);
+  if (auto it = descriptions_.find(foldName(full)); it != descriptions_.end()) {
+    Registry& reg = machine_.registry();
+    const std::string key = versionKey(it->second);
+    if (Status s = removeTree(reg, Root::classesRoot, key); !s) return s;
+    const std::string guidKey = key.substr(0, key.rfind('\\'));
+    if (auto guid = reg.open(Root::classesRoot, guidKey, Access::read)) {
+      auto subkeys = (*guid)->subkeys();
+      guid->reset();
+      if (subkeys && subkeys->empty()) reg.removeKey(Root::classesRoot, guidKey);
+    }
+  }
   return {};
 }
+
+void TypeLibraryTable::describe(const std::string& path, TypeLibraryInfo info) {
+  descriptions_[folded(machine_, path)] = std::move(info);
+}
+
+void TypeLibraryTable::markDamaged(const std::string& path) { damaged_[folded(machine_, path)] = true; }
 
 void TypeLibraryTable::failRegistration(const std::string& path, Status status) {
   failures_[folded(machine_, path)] = std::move(status);

@@ -8,6 +8,7 @@ namespace platform::win32 {
 class WindowsProcesses : public Processes {
  public:
   Result<uint32_t> runAndWait(const std::string& commandLine, const std::string& workingDirectory) override;
+  Result<uint32_t> startAndWait(const ProcessStart& start) override;
 };
 
 class WindowsLibraries : public Libraries {

@@ -1,0 +1,290 @@
+#!/bin/bash
+# Real installations under Wine, on one Wine prefix made for the run:
+#   1. the example package through every page to the Final page; the
+#      prefix's files, registry, links and uninstall log checked, and held
+#      against the same run in "setupkit simulate";
+#   2. its removal by the UninstallString of the Wine registry: the prefix
+#      is back as it was before the installation;
+#   3. a package whose later volume is damaged: the rollback leaves the
+#      prefix as it was;
+#   4. a Break during the extraction: rolled back likewise;
+#   5. volumes on Disk1/Disk2 with the second disk elsewhere: the robot
+#      answers the next-volume prompt, and the installation completes.
+# Screenshots of every page and dialog are kept in OUT_DIR/screenshots.
+#
+# Usage: wine-scenarios.sh WINDOWS_BUILD_DIR SETUPKIT OUT_DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+win=$(realpath "$1")
+setupkit=$(realpath "$2")
+mkdir -p "$3"
+out=$(realpath "$3")
+rm -rf "$out/screenshots" "$out/media" "$out/checks"
+mkdir -p "$out/media" "$out/checks"
+
+. "$root/scripts/wine-session.sh"
+wine_session_start wine-scenarios "$out/screenshots" "$win/tools/robot/robot.exe"
+checks=$out/checks
+
+caption="Установка программы Демо-программа 1.0"
+app_dir="$WINEPREFIX/drive_c/Program Files/Демо"
+
+# --- the media ---------------------------------------------------------
+bash "$root/scripts/example-package.sh" "$win" "$setupkit" "$out/media/full" >"$checks/build-full.txt"
+bash "$root/scripts/example-package.sh" "$win" "$setupkit" "$out/media/disks" --volume-size 20000 --disks \
+  >"$checks/build-disks.txt"
+[ -f "$out/media/disks/Disk2/data.001" ] || fail "the split medium has no Disk2/data.001"
+
+# A copy whose last volume is damaged in the middle of its member data.
+cp -r "$out/media/disks" "$out/media/damaged"
+last=$(ls "$out/media/damaged"/Disk*/data.0* | sort | tail -n1)
+python3 - "$last" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+for i in range(len(data) // 2, len(data) // 2 + 64):
+    data[i] ^= 0x5A
+open(path, "wb").write(data)
+PY
+
+# A package with one large member, so the extraction lasts long enough to
+# press Break while it runs.
+big=$(mktemp -d /tmp/big-package.XXXXXX)
+trap 'rm -rf "$big"; wine_session_stop' EXIT
+python3 - "$big" <<'PY'
+import os, sys
+d = sys.argv[1]
+script = """[Version]
+Script=1
+[Main]
+Title=Большой пакет 1.0
+DiskSize=400000
+LogFile=#1\\big.log
+[AskDirs]
+Count=1
+Dir1=C:\\Big
+Desc1=Папка программы
+[FileGroups]
+Count=1
+Name1=Данные
+ID1=1
+Required1=1
+Group1=1,2
+[Files]
+Count=2
+File1=1,small.txt,1.0.0.0,1,0,#1,small.txt,0
+File2=2,big.bin,1.0.0.0,1,0,#1,big.bin,0
+[SetupTypes]
+Count=1
+Setup1=Полная
+Groups1=1
+"""
+open(os.path.join(d, "Install.Ini"), "wb").write(script.replace("\n", "\r\n").encode("cp1251"))
+open(os.path.join(d, "small.txt"), "wb").write(b"first\r\n")
+with open(os.path.join(d, "big.bin"), "wb") as f:
+    block = os.urandom(1 << 20)
+    for _ in range(384):
+        f.write(block)
+PY
+"$setupkit" build "$big" "$out/media/big" --setup-exe "$win/app/setup.exe" >"$checks/build-big.txt"
+rm -rf "$big"
+
+# --- the state of the prefix -------------------------------------------
+# The files of drive C: (without the robot, the media and temporary files)
+# and the registry's software keys, as text that diff can compare.
+snapshot() {
+  local name=$1
+  (cd "$WINEPREFIX/drive_c" &&
+    find . \( -path ./robot -o -path ./media -o -path ./windows/temp -o -path './users/*/Temp' \
+      -o -path './users/*/AppData/Local/Temp' -o -name '*.log' -path './windows/*' \) -prune -o -printf '%y %p %s\n' |
+    sort) >"$checks/$name.files"
+  wineserver -w 2>/dev/null || true
+  local part
+  : >"$checks/$name.reg"
+  for part in 'HKEY_LOCAL_MACHINE\Software' 'HKEY_CURRENT_USER\Software'; do
+    "$wine" regedit /E 'C:\robot\part.reg' "$part" </dev/null >/dev/null 2>&1 || true
+    iconv -f UTF-16 -t UTF-8 "$WINEPREFIX/drive_c/robot/part.reg" | tr -d '\r' |
+      grep -v -e '^Windows Registry Editor' >>"$checks/$name.reg" || true
+    rm -f "$WINEPREFIX/drive_c/robot/part.reg"
+  done
+  # Wine's own bookkeeping changes with every program start.
+  python3 - "$checks/$name.reg" <<'PY'
+import re, sys
+path = sys.argv[1]
+noise = re.compile(r"^\[HKEY_CURRENT_USER\\Software\\Wine|^\[HKEY_LOCAL_MACHINE\\Software\\Wine"
+                   r"|^\[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"
+                   r"|^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\(Perflib|Fonts)")
+out, skip = [], False
+for line in open(path, encoding="utf-8", errors="replace").read().split("\n"):
+    if line.startswith("["):
+        skip = bool(noise.match(line))
+    if not skip:
+        out.append(line)
+open(path, "w", encoding="utf-8").write("\n".join(out))
+PY
+}
+
+# same_state BEFORE AFTER WHAT: fails with the differences when they differ.
+same_state() {
+  if ! diff -u "$checks/$1.files" "$checks/$2.files" >"$checks/$2.files.diff" ||
+     ! diff -u "$checks/$1.reg" "$checks/$2.reg" >"$checks/$2.reg.diff"; then
+    cat "$checks/$2.files.diff" "$checks/$2.reg.diff" 2>/dev/null | head -80
+    fail "$3: the prefix differs from its state before (diffs in $checks)"
+  fi
+  echo "wine-scenarios: $3: the prefix is as it was before"
+}
+
+# --- driving setup.exe ---------------------------------------------------
+# start_setup MEDIUM_DIR [SUBFOLDER]: copies the medium to C:\media and starts
+# its setup.exe on the session's desktop.
+start_setup() {
+  rm -rf "$WINEPREFIX/drive_c/media"
+  cp -r "$1" "$WINEPREFIX/drive_c/media"
+  local exe='C:\media\setup.exe'
+  [ -n "${2:-}" ] && exe="C:\\media\\$2\\setup.exe"
+  wine_run_desktop "$exe"
+}
+
+# answer_box TEXT_PART BUTTON_ID: the message box that must show now.
+answer_box() {
+  local text
+  text=$(robot box 20000) || fail "no message box (expected \"$1\")"
+  case "$text" in *"$1"*) ;; *) fail "unexpected message box: $text (expected \"$1\")" ;; esac
+  [ -n "${3:-}" ] && shot "$3"
+  robot answer "$2" || fail "cannot answer the box \"$1\""
+}
+
+# Licence (when the package has one), the warning, Start, SetupType, the
+# copy confirmation.
+walk_to_copy() {
+  local title=$1 licence=$2 shots=${3:-}
+  if [ "$licence" = yes ]; then
+    robot wait "Лицензионное соглашение" 60000 || fail "the licence did not appear"
+    [ -n "$shots" ] && shot licence
+    robot click "Лицензионное соглашение" "Принимаю" || fail "cannot accept the licence"
+  fi
+  answer_box "закройте все остальные программы" 1 ${shots:+warning}
+  robot wait "$title" 10000 || fail "the wizard is not shown"
+  [ -n "$shots" ] && shot start
+  robot click "$title" "Дальше" || fail "cannot press Next on Start"
+  robot expect "$title" "Варианты установки:" || fail "no SetupType page"
+  [ -n "$shots" ] && shot setup-type
+  robot click "$title" "Дальше" || fail "cannot press Next on SetupType"
+  robot wait "Подтверждение" 10000 || fail "no copy confirmation"
+  [ -n "$shots" ] && shot confirm-copy
+  robot click "Подтверждение" "Да" || fail "cannot confirm copying"
+}
+
+# finish: untick the readme and the program start, press OK, wait for the end.
+finish() {
+  local title=$1
+  robot wait-text "$title" "Установка программы успешно завершена" 120000 ||
+    fail "the Final page did not appear"
+  shot final
+  for box in "Просмотреть информационный файл" "Запустить установленную программу"; do
+    if robot checked "$title" "$box" 2>/dev/null; then robot click "$title" "$box" || true; fi
+  done
+  robot click "$title" "OK" || fail "cannot press Finish"
+  wine_wait_desktop_gone 60 || fail "setup.exe did not end after Finish"
+}
+
+snapshot before
+
+# --- 3. damaged later volume: fatal error, rollback --------------------
+start_setup "$out/media/damaged" Disk1
+walk_to_copy "$caption" yes
+answer_box "Фатальная ошибка" 1 damaged-fatal
+wine_wait_desktop_gone 60 || fail "setup.exe did not end after the fatal error"
+snapshot after-damaged
+same_state before after-damaged "damaged volume"
+
+# --- 4. Break during the extraction ------------------------------------
+start_setup "$out/media/big"
+big_caption="Установка программы Большой пакет 1.0"
+walk_to_copy "$big_caption" no
+robot wait-text "$big_caption" "Копирование файла" 30000 || fail "the Process page did not appear"
+shot process-big
+robot click "$big_caption" "Прервать установку" || fail "cannot press Break"
+answer_box "Прервать установку программы?" 6 break-question
+wine_wait_desktop_gone 120 || fail "setup.exe did not end after the Break"
+snapshot after-break
+same_state before after-break "Break during the extraction"
+
+# --- 1. the example package through every page -------------------------
+start_setup "$out/media/full"
+walk_to_copy "$caption" yes shots
+robot wait-text "$caption" "Копирование файла" 30000 && shot process || true
+finish "$caption"
+snapshot after-install
+
+for f in demo.exe demo.htm "Прочти меня.txt" demo.ini democtl.ocx demo.tlb Uninst.exe demo-install.log; do
+  [ -f "$app_dir/$f" ] || fail "not installed: $f"
+done
+[ -f "$WINEPREFIX/drive_c/windows/system32/democore.dll" ] || fail "not installed: democore.dll"
+grep -q "Data=C:\\\\Program Files\\\\Демо\\\\Данные" <(iconv -f CP1251 -t UTF-8 "$app_dir/demo.ini") ||
+  fail "demo.ini: its path macros were not expanded"
+log_utf8=$checks/install-log.txt
+iconv -f CP1251 -t UTF-8 "$app_dir/demo-install.log" | tr -d '\r' >"$log_utf8"
+head -n1 "$log_utf8" | grep -qx "Uninstall information storage. Version 2." || fail "the log has no format line"
+for line in "File=C:\\Program Files\\Демо\\demo.exe" "RegSharedIncrement=C:\\windows\\system32\\democore.dll" \
+            "RegEntry=DemoProgram" "OCX=C:\\Program Files\\Демо\\democtl.ocx" "TLB=C:\\Program Files\\Демо\\demo.tlb"; do
+  grep -qiF "$line" "$log_utf8" || fail "the log lacks \"$line\""
+done
+links=$(find "$WINEPREFIX/drive_c/users" -name 'Демо-программа.lnk' | wc -l)
+[ "$links" -ge 2 ] || fail "expected the Programs and Desktop links, found $links"
+reg_query() { "$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r'; }
+reg_query 'HKLM\Software\Пример\Демо' InstallDir | grep -q 'C:\\Program Files\\Демо' ||
+  fail "HKLM\\Software\\Пример\\Демо InstallDir is not set"
+uninstall_string=$(reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DemoProgram' UninstallString |
+  sed -n 's/.*REG_SZ[[:space:]]*//p')
+[ -n "$uninstall_string" ] || fail "no UninstallString"
+reg_query 'HKCR\Demo.Control\CLSID' '' >/dev/null || fail "the COM server is not registered"
+echo "wine-scenarios: installed; UninstallString: $uninstall_string"
+
+# The same run on the simulated machine: the same files and the same log.
+"$setupkit" simulate "$out/media/full" --answers "$root/examples/answers.ini" >"$checks/simulate.txt" ||
+  fail "setupkit simulate did not install (see $checks/simulate.txt)"
+python3 - "$checks/simulate.txt" "$log_utf8" <<'PY' || fail "the simulated run differs from the real one"
+import sys
+sim = open(sys.argv[1], encoding="utf-8").read()
+real = [l for l in open(sys.argv[2], encoding="utf-8").read().split("\n") if l]
+# Lines that name the program's own files must be the same in both runs;
+# links and the system directory are named by each machine's own folders.
+keep = [l for l in real if "Program Files" in l and not l.startswith(("ShellLink=", "ShellFolder="))]
+missing = [l for l in keep if l.lower() not in sim.lower()]
+for l in missing:
+    print("only in the real run:", l)
+sys.exit(1 if missing or not keep else 0)
+PY
+echo "wine-scenarios: setupkit simulate shows the same files and log lines"
+
+# --- 2. removal through the Uninstall entry ----------------------------
+wine_run_desktop cmd /c "$uninstall_string"
+answer_box "Удалить программу" 6 uninstall-confirm
+while text=$(robot box 20000); do
+  case "$text" in
+    *"больше не используется"*) shot uninstall-shared; robot answer 6 ;;
+    *"удалена"*|*"Удаление завершено"*) shot uninstall-done; echo "$text" >"$checks/uninstall-report.txt"; robot answer 1; break ;;
+    *) fail "unexpected box during the removal: $text" ;;
+  esac
+done
+wine_wait_desktop_gone 60 || fail "the uninstaller did not end"
+grep -q "удалена" "$checks/uninstall-report.txt" || fail "the removal reported problems: $(cat "$checks/uninstall-report.txt")"
+snapshot after-uninstall
+same_state before after-uninstall "install, then uninstall"
+
+# --- 5. volumes on Disk1/Disk2, the second disk elsewhere ---------------
+rm -rf "$WINEPREFIX/drive_c/media"
+cp -r "$out/media/disks" "$WINEPREFIX/drive_c/media"
+mkdir -p "$WINEPREFIX/drive_c/second"
+mv "$WINEPREFIX"/drive_c/media/Disk2/* "$WINEPREFIX/drive_c/second/"
+rmdir "$WINEPREFIX/drive_c/media/Disk2"
+wine_run_desktop 'C:\media\Disk1\setup.exe'
+walk_to_copy "$caption" yes
+robot wait "Выбор каталога" 60000 || fail "no next-volume prompt"
+shot next-volume
+robot settext "Выбор каталога" 'C:\second\' || fail "cannot type the volume's folder"
+robot click "Выбор каталога" "OK" || fail "cannot confirm the volume's folder"
+finish "$caption"
+[ -f "$app_dir/demo.exe" ] || fail "the split package did not install"
+echo "wine-scenarios: passed; screenshots in $out/screenshots"

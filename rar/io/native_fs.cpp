@@ -132,6 +132,27 @@ class NativeOutput final : public OutputFile {
     return {};
   }
   Status setModificationTime(int64_t unixSeconds) override {
+#ifdef _WIN32
+    // The runtime's utime cannot set times before 1970; SetFileTime takes the
+    // whole FILETIME range (100 ns steps from 1601). 0 means "unchanged" to
+    // some file systems, so the earliest time set is one step after it.
+    constexpr int64_t k1601To1970 = 11644473600LL;
+    constexpr int64_t kMaxSeconds = std::numeric_limits<int64_t>::max() / 10000000 - k1601To1970;
+    const int64_t t = std::clamp<int64_t>(unixSeconds, -k1601To1970, kMaxSeconds);
+    const int64_t ticks = std::max<int64_t>((t + k1601To1970) * 10000000, 1);
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(uint64_t(ticks) & 0xFFFFFFFFu);
+    ft.dwHighDateTime = static_cast<DWORD>(uint64_t(ticks) >> 32);
+    HANDLE h = CreateFileW(toPath(path_).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+      return Status(Error::writeFailed, "cannot set the time of " + path_ + ": error " + std::to_string(GetLastError()));
+    const bool set = SetFileTime(h, nullptr, nullptr, &ft) != 0;
+    const DWORD err = GetLastError();
+    CloseHandle(h);
+    if (!set) return Status(Error::writeFailed, "cannot set the time of " + path_ + ": error " + std::to_string(err));
+    return {};
+#else
     std::error_code ec;
     using std::chrono::seconds;
     using FileClock = std::chrono::file_clock;
@@ -143,6 +164,7 @@ class NativeOutput final : public OutputFile {
     fs::last_write_time(toPath(path_), ft, ec);
     if (ec) return Status(Error::writeFailed, "cannot set the time of " + path_ + ": " + ec.message());
     return {};
+#endif
   }
 
  private:

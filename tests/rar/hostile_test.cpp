@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +22,7 @@
 #include "rar/write/writer.h"
 #include "tests/rar/hostile_fixtures.h"
 #include "tests/rar/test_support.h"
+#include "text/codepage.h"
 
 namespace rar {
 namespace {
@@ -333,6 +338,25 @@ TEST(RarHostile, AFailingMemberNeverDestroysAGoodFile) {
   EXPECT_EQ(fs.files(), (std::vector<std::string>{"/out/f", "x.rar"})) << "no temporary file is left";
 }
 
+// The modification time as the system keeps it. On Windows it is read with
+// GetFileTime: the C++ runtime there cannot represent times before 1970.
+int64_t WrittenUnixSeconds(const std::string& path) {
+#ifdef _WIN32
+  std::u16string w = text::utf8ToUtf16(path);
+  HANDLE h = CreateFileW(reinterpret_cast<const wchar_t*>(w.c_str()), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE) << path;
+  FILETIME ft{};
+  EXPECT_TRUE(GetFileTime(h, nullptr, nullptr, &ft));
+  CloseHandle(h);
+  const int64_t ticks = int64_t((uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+  return ticks / 10000000 - 11644473600LL;
+#else
+  auto written = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(path));
+  return std::chrono::duration_cast<std::chrono::seconds>(written.time_since_epoch()).count();
+#endif
+}
+
 TEST(RarHostile, FileTimesOutsideTheClockAreClamped) {
   // A zero FILETIME (1601) and the largest one; times in the clock's range
   // pass unchanged.
@@ -352,8 +376,7 @@ TEST(RarHostile, FileTimesOutsideTheClockAreClamped) {
     ASSERT_TRUE(f.ok());
     ASSERT_TRUE((*f)->close().ok());
     ASSERT_TRUE((*f)->setModificationTime(t).ok());
-    auto written = std::chrono::file_clock::to_sys(fs::last_write_time(path));
-    int64_t secs = std::chrono::duration_cast<std::chrono::seconds>(written.time_since_epoch()).count();
+    int64_t secs = WrittenUnixSeconds(path);
     // On the clock's side of 1970 where the time belongs, not wrapped over.
     if (t < 0) {
       EXPECT_LT(secs, 0) << t;

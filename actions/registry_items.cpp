@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "startup/path_macros.h"
 #include "startup/tools.h"
@@ -115,6 +116,39 @@ const char* LongRootName(uint32_t root) {
   }
 }
 
+// The keys on the way to `path` that do not exist yet, shallowest first:
+// what creating it adds.
+std::vector<std::string> MissingKeyLevels(platform::Registry& registry, platform::Root root, const std::string& path) {
+  std::vector<std::string> missing;
+  std::string level;
+  size_t pos = 0;
+  while (pos < path.size()) {
+    size_t end = path.find('\\', pos);
+    if (end == std::string::npos) end = path.size();
+    if (end > pos) {
+      level = path.substr(0, end);
+      if (!missing.empty() || !registry.keyExists(root, level)) missing.push_back(level);
+    }
+    pos = end + 1;
+  }
+  return missing;
+}
+
+// Takes away the keys an item created before it failed, deepest first, as
+// long as they are empty: the item has no change record, so the rollback
+// would not find them.
+void RemoveCreatedKeys(platform::Registry& registry, platform::Root root, const std::vector<std::string>& created) {
+  for (auto it = created.rbegin(); it != created.rend(); ++it) {
+    auto key = registry.open(root, *it, platform::Access::read);
+    if (!key) continue;  // never made
+    const auto subkeys = (*key)->subkeys();
+    const auto values = (*key)->valueNames();
+    key = platform::Status();
+    if (!subkeys || !values || !subkeys->empty() || !values->empty()) return;
+    if (!registry.removeKey(root, *it)) return;
+  }
+}
+
 bool ApplyRegistryItem(startup::SetupContext& ctx, RunEnd& end, const startup::RegistryItem& item) {
   startup::RunLists& lists = ctx.lists;
   platform::Registry& registry = ctx.os.registry();
@@ -125,6 +159,7 @@ bool ApplyRegistryItem(startup::SetupContext& ctx, RunEnd& end, const startup::R
   const auto root = static_cast<platform::Root>(item.Root);
 
   std::unique_ptr<platform::RegistryKey> key;
+  std::vector<std::string> createdKeys;
   if (rootName && registry.keyExists(root, keyPath)) {
     lists.UninstallLines.push_back(Cut255(std::string(startup::log::kRegOpenKey) + keyPath + ",") + rootNumber);
     auto opened = registry.open(root, keyPath, platform::Access::all);
@@ -136,9 +171,11 @@ bool ApplyRegistryItem(startup::SetupContext& ctx, RunEnd& end, const startup::R
   } else {
     // An unrecognised root has no keys: nothing can be created under it.
     lists.UninstallLines.push_back(Cut255(std::string(startup::log::kRegCreateKey) + keyPath + ",") + rootNumber);
+    if (rootName) createdKeys = MissingKeyLevels(registry, root, keyPath);
     auto created = rootName ? registry.create(root, keyPath) : platform::Result<std::unique_ptr<platform::RegistryKey>>(
                                                                     platform::Code::invalidArgument);
     if (!created) {
+      if (rootName) RemoveCreatedKeys(registry, root, createdKeys);  // a chain made half-way
       ReportActionError(ctx, end, aeCreateKey, keyPath);
       return false;
     }
@@ -173,6 +210,8 @@ bool ApplyRegistryItem(startup::SetupContext& ctx, RunEnd& end, const startup::R
     written = key->write(valueName, next.value);
   }
   if (!written) {
+    key.reset();
+    RemoveCreatedKeys(registry, root, createdKeys);
     ReportActionError(ctx, end, aeWriteValue, keyPath + "\\" + valueName);
     return false;
   }

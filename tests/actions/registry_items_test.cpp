@@ -244,6 +244,30 @@ TEST_F(RegistryItems, AFailedWriteLosesNothing) {
   EXPECT_EQ(seen.RegistryChanges, (Lines{"HKEY_CURRENT_USER\\Software\\App|Name"}));
 }
 
+// A write that fails in a key the item has just created (with a missing
+// parent) takes the new keys away again: the item has no change record, so
+// the rollback would not find them. Keys that were there stay.
+TEST_F(RegistryItems, AFailedWriteInANewKeyLeavesNoKey) {
+  Set(Root::currentUser, "Software\\Vendor\\Other", "v", Value::text("x"));
+  const std::string before = machine.registryStore().toString();
+  ctx.model.RegData = {Item(kHkcu, "Software\\Vendor\\App\\Settings", "S", "Path", "C:\\App")};
+  machine.failNth(platform::sim::Op::registryWrite, 1, platform::Status(platform::Code::accessDenied, 5));
+  EXPECT_FALSE(Apply());
+  ExpectOneFatalReport("Ошибка записи в ключ реестра Software\\Vendor\\App\\Settings\\Path");
+  EXPECT_EQ(end.listsAtRollBack.UninstallLines,
+            (Lines{"RegCreateKey=Software\\Vendor\\App\\Settings,2147483649", "RegWriteValue=Path"}));
+  EXPECT_EQ(machine.registryStore().toString(), before);
+
+  // "D" data that is no number, under a new key: the same.
+  platform::sim::Machine m;
+  startup::SetupContext run(m, ui);
+  RecordingRunEnd stop;
+  const std::string empty = m.registryStore().toString();
+  run.model.RegData = {Item(kHkcu, "Software\\New", "D", "N", "x")};
+  EXPECT_FALSE(ApplyRegistryItems(run, stop));
+  EXPECT_EQ(m.registryStore().toString(), empty);
+}
+
 // "D" data that is no 32-bit number is a write failure (kind 7); the value
 // it would have replaced is kept.
 TEST_F(RegistryItems, NumberDataThatIsNoNumber) {

@@ -17,11 +17,16 @@ bool CreateTargetDirectories(startup::SetupContext& ctx, RunEnd& end);
 // CreatedDirs and, when `log` is set, with a "Dir=" line before it is made.
 // Returns false when a failure was reported.
 bool CreateDirectoryChain(startup::SetupContext& ctx, RunEnd& end, const std::string& path, bool log);
+// Whether the directory that holds `path` exists: false for a path of one
+// piece or none (pieces are the texts between backslashes).
 bool ParentDirExists(startup::SetupContext& ctx, const std::string& path);
-// Removes the directory with its contents, then its parents that are left
-// empty.
+// Removes the directory, which must be empty, then each parent that is left
+// empty; stops at the first one that cannot be removed (one that holds
+// something else, or the drive).
 void KillTree(startup::SetupContext& ctx, const std::string& path);
-// Asks Windows to restart; false when the request was refused.
+// Asks Windows to restart, after enabling the shutdown privilege on the NT
+// family (a privilege step that fails does not keep the request from being
+// made); false when the request was refused.
 bool RebootWindows(startup::SetupContext& ctx);
 
 }  // namespace actions

@@ -56,6 +56,10 @@ class RegistryKey {
   virtual Status removeValue(const std::string& name) = 0;
   virtual Result<std::vector<std::string>> subkeys() = 0;
   virtual Result<std::vector<std::string>> valueNames() = 0;
+  // Writes the key's changes through to the disk now instead of lazily
+  // (RegFlushKey). Closing the key (the destructor) does not wait for that.
+  // A backend without a disk has nothing to do.
+  virtual Status flush() { return {}; }
 };
 
 class Registry {

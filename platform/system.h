@@ -41,6 +41,13 @@ class System {
   virtual Status moveAtReboot(const std::string& from, const std::string& to) = 0;
   // Takes the shutdown privilege and asks Windows to restart.
   virtual Status restart() = 0;
+  // The two halves of restart(), for a caller that asks for the restart
+  // even when the privilege could not be taken. Enables SeShutdownPrivilege
+  // in the token of the running process (NT family).
+  virtual Status enableShutdownPrivilege() = 0;
+  // ExitWindowsEx with the reboot option and no force flag; whether Windows
+  // accepted the request.
+  virtual Status requestRestart() = 0;
   virtual void beep(uint32_t type) = 0;
 };
 

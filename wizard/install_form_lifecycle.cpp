@@ -1,5 +1,6 @@
 // frmInstall's creation, first show and close: the spine of the run.
 
+#include "actions/directories.h"
 #include "archive/extract_all.h"
 #include "bde/find_engine_dir.h"
 #include "startup/code_page_conversion.h"
@@ -218,7 +219,7 @@ void InstallForm::FormClose() {
     restart = startup::SetupMessage(ctx_.ui, kRestartQuestion, startup::MessageKind::question) == startup::mrYes;
   }
   if (restart) {
-    const platform::Status asked = os.system().restart();
+    const bool asked = actions::RebootWindows(ctx_);
     static_cast<void>(asked);  // nothing is left to do if Windows refuses
   }
 }

@@ -19,6 +19,8 @@ const char* opName(Op op) {
     case Op::processRun: return "processRun";
     case Op::libraryLoad: return "libraryLoad";
     case Op::typeLibraryRegister: return "typeLibraryRegister";
+    case Op::shutdownPrivilege: return "shutdownPrivilege";
+    case Op::restartRequest: return "restartRequest";
   }
   return "?";
 }

@@ -26,6 +26,8 @@ enum class Op {
   processRun,
   libraryLoad,
   typeLibraryRegister,
+  shutdownPrivilege,  // System::enableShutdownPrivilege
+  restartRequest,     // System::requestRestart
 };
 
 const char* opName(Op op);

@@ -45,6 +45,22 @@ Status SystemState::moveAtReboot(const std::string& from, const std::string& to)
 }
 
 Status SystemState::restart() {
+  if (Status privilege = enableShutdownPrivilege(); !privilege) return privilege;
+  return requestRestart();
+}
+
+Status SystemState::enableShutdownPrivilege() {
+  if (Status fault = faults_.check(Op::shutdownPrivilege); !fault) return fault;
+  shutdownPrivilege_ = true;
+  return {};
+}
+
+Status SystemState::requestRestart() {
+  ++restartRequests_;
+  if (Status fault = faults_.check(Op::restartRequest); !fault) return fault;
+  constexpr uint32_t privilegeNotHeld = 1314;
+  if (osVersion_.platformId == 2 && !shutdownPrivilege_)
+    return Status(Code::accessDenied, privilegeNotHeld, "the shutdown privilege is not enabled");
   ++restarts_;
   return {};
 }
@@ -56,7 +72,8 @@ std::string SystemState::toString() const {
          std::to_string(osVersion_.minor) + "." + std::to_string(osVersion_.build) + "\n";
   for (const RebootMove& m : rebootMoves_)
     out += "  at reboot: " + m.from + " -> " + (m.to.empty() ? std::string("(delete)") : m.to) + "\n";
-  if (restarts_ > 0) out += "  restart requested x" + std::to_string(restarts_) + "\n";
+  if (restartRequests_ > 0)
+    out += "  restart requested x" + std::to_string(restartRequests_) + ", accepted x" + std::to_string(restarts_) + "\n";
   for (uint32_t b : beeps_) out += "  beep " + std::to_string(b) + "\n";
   return out;
 }

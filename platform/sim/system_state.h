@@ -32,6 +32,10 @@ class SystemState : public System {
   Status setCurrentDirectory(const std::string& path) override;
   Status moveAtReboot(const std::string& from, const std::string& to) override;
   Status restart() override;
+  Status enableShutdownPrivilege() override;
+  // On the NT family the request is refused unless the shutdown privilege
+  // was enabled first, as Windows does.
+  Status requestRestart() override;
   void beep(uint32_t type) override { beeps_.push_back(type); }
 
   // Set-up for tests.
@@ -43,7 +47,9 @@ class SystemState : public System {
 
   // What the engine asked for.
   const std::vector<RebootMove>& rebootMoves() const { return rebootMoves_; }
-  int restartCount() const { return restarts_; }
+  int restartCount() const { return restarts_; }          // accepted requests
+  int restartRequestCount() const { return restartRequests_; }  // every request, refused ones too
+  bool shutdownPrivilegeEnabled() const { return shutdownPrivilege_; }
   const std::vector<uint32_t>& beeps() const { return beeps_; }
 
   std::string toString() const;
@@ -60,6 +66,8 @@ class SystemState : public System {
   std::string currentDirectory_ = "D:\\";
   std::vector<RebootMove> rebootMoves_;
   int restarts_ = 0;
+  int restartRequests_ = 0;
+  bool shutdownPrivilege_ = false;
   std::vector<uint32_t> beeps_;
 };
 

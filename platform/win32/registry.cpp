@@ -95,6 +95,8 @@ class WindowsKey : public RegistryKey {
     }
   }
 
+  Status flush() override { return fromWin32(::RegFlushKey(key_.get()), "flush " + name_); }
+
   Result<std::vector<std::string>> valueNames() override {
     std::vector<std::string> names;
     std::vector<wchar_t> buffer(16384);

@@ -84,8 +84,17 @@ Status WindowsSystem::moveAtReboot(const std::string& from, const std::string& t
 }
 
 Status WindowsSystem::restart() {
+  if (Status privilege = enableShutdownPrivilege(); !privilege) return privilege;
+  return requestRestart();
+}
+
+Status WindowsSystem::enableShutdownPrivilege() {
+  // The program's own process, opened by its id with all access, as the
+  // restart has always done; its token then takes the one privilege.
+  UniqueHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, ::GetCurrentProcessId()));
+  if (!process) return lastError("open the setup process");
   UniqueHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
+  if (!::OpenProcessToken(process.get(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
     return lastError("open process token");
   TOKEN_PRIVILEGES privileges{};
   privileges.PrivilegeCount = 1;
@@ -95,6 +104,10 @@ Status WindowsSystem::restart() {
   if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr))
     return lastError("enable the shutdown privilege");
   if (::GetLastError() == ERROR_NOT_ALL_ASSIGNED) return fromWin32(ERROR_NOT_ALL_ASSIGNED, "the shutdown privilege is not held");
+  return {};
+}
+
+Status WindowsSystem::requestRestart() {
   if (!::ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
                                        SHTDN_REASON_FLAG_PLANNED))
     return lastError("restart Windows");

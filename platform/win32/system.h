@@ -16,6 +16,8 @@ class WindowsSystem : public System {
   Status setCurrentDirectory(const std::string& path) override;
   Status moveAtReboot(const std::string& from, const std::string& to) override;
   Status restart() override;
+  Status enableShutdownPrivilege() override;
+  Status requestRestart() override;
   void beep(uint32_t type) override;
 };
 

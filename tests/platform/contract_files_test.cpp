@@ -134,6 +134,28 @@ TEST_P(Files, DirectoryRules) {
   EXPECT_FALSE(fs().exists(at("d")));
 }
 
+// The directory steps name levels as "C:" (a drive without its root) and
+// with or without a trailing backslash; a drive root cannot be removed,
+// which is where removing emptied parents stops.
+TEST_P(Files, DirectoryLevelSpellings) {
+  const std::string drive = machine_->scratch().substr(0, 2);
+  EXPECT_TRUE(fs().directoryExists(drive)) << drive;
+  EXPECT_TRUE(fs().directoryExists(drive + "\\"));
+  EXPECT_FALSE(fs().removeDirectory(drive).ok());
+  EXPECT_FALSE(fs().removeDirectory(drive + "\\").ok());
+  ASSERT_TRUE(fs().createDirectory(at("t\\")).ok());
+  EXPECT_TRUE(fs().directoryExists(at("t")));
+  EXPECT_TRUE(fs().directoryExists(at("t\\")));
+  ASSERT_TRUE(fs().createDirectory(at("t\\u")).ok());
+  EXPECT_TRUE(fs().removeDirectory(at("t\\u\\")).ok());
+  EXPECT_TRUE(fs().removeDirectory(at("t")).ok());
+  EXPECT_FALSE(fs().exists(at("t")));
+  // A file stands in the way of a directory of its name.
+  ASSERT_TRUE(writeWholeFile(fs(), at("f"), "1").ok());
+  EXPECT_FALSE(fs().directoryExists(at("f")));
+  EXPECT_FALSE(fs().createDirectory(at("f")).ok());
+}
+
 TEST_P(Files, RenameRules) {
   ASSERT_TRUE(writeWholeFile(fs(), at("a"), "A").ok());
   ASSERT_TRUE(writeWholeFile(fs(), at("b"), "B").ok());

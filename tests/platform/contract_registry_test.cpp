@@ -40,6 +40,26 @@ TEST_P(RegistryContract, TypedValuesRoundTrip) {
   EXPECT_EQ(Value::dword(0xDEADBEEF).asDword(), 0xDEADBEEFu);
 }
 
+// A write over an existing value replaces its data and its type in one
+// step: the registry step relies on it so that a failed write leaves the
+// former value in place. Flushing an open key is allowed at any time.
+TEST_P(RegistryContract, WriteReplacesValueAndType) {
+  auto k = reg().create(Root::currentUser, key(), nullptr);
+  ASSERT_TRUE(k.ok()) << k.status().toString();
+  ASSERT_TRUE((*k)->write("Path", Value::expandText("%TEMP%\\a")).ok());
+  ASSERT_TRUE((*k)->write("Path", Value::dword(0xFFFFFFFB)).ok());
+  ASSERT_TRUE((*k)->write("Lines", Value{ValueType::multiString, std::string("a") + '\0' + "b"}).ok());
+  ASSERT_TRUE((*k)->write("LINES", Value::binaryData("")).ok());
+  EXPECT_TRUE((*k)->flush().ok());
+  k = reg().open(Root::currentUser, key(), Access::read);
+  ASSERT_TRUE(k.ok());
+  EXPECT_EQ((*k)->read("path").valueOr({}), Value::dword(0xFFFFFFFB));
+  EXPECT_EQ((*k)->read("Lines").valueOr({}), Value::binaryData(""));
+  auto names = (*k)->valueNames();
+  ASSERT_TRUE(names.ok());
+  EXPECT_EQ(names->size(), 2u);
+}
+
 TEST_P(RegistryContract, MissingKeysAndValues) {
   EXPECT_EQ(reg().open(Root::currentUser, key(), Access::read).status().code(), Code::notFound);
   EXPECT_EQ(reg().open(Root::currentUser, key() + "\\deeper", Access::all).status().code(), Code::notFound);

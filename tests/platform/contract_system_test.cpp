@@ -50,6 +50,28 @@ TEST_P(SystemContract, SpecialFolders) {
   }
 }
 
+// Every folder a link entry can name, for the current user and for all
+// users, resolves to a path without a trailing backslash.
+TEST_P(SystemContract, LinkFolders) {
+  for (int id : {csidl::desktop, csidl::programs, csidl::startup, csidl::startMenu, csidl::commonDesktopDirectory,
+                 csidl::commonPrograms, csidl::commonStartup, csidl::commonStartMenu}) {
+    auto folder = os().shell().specialFolder(id);
+    ASSERT_TRUE(folder.ok()) << "CSIDL " << id << ": " << folder.status().toString();
+    ASSERT_FALSE(folder->empty());
+    EXPECT_NE(folder->back(), '\\') << *folder;
+    EXPECT_EQ(folder->substr(1, 2), ":\\") << *folder;
+  }
+  EXPECT_FALSE(text::equalsNoCase1251(os().shell().specialFolder(csidl::programs).valueOr(""),
+                                      os().shell().specialFolder(csidl::commonPrograms).valueOr("")));
+}
+
+// The restart's privilege step; the restart itself is only asked of the
+// simulated machine.
+TEST_P(SystemContract, ShutdownPrivilege) {
+  EXPECT_TRUE(os().system().enableShutdownPrivilege().ok());
+  EXPECT_TRUE(os().system().enableShutdownPrivilege().ok()) << "enabling twice is harmless";
+}
+
 TEST_P(SystemContract, ShellLinksRoundTrip) {
   ASSERT_TRUE(writeWholeFile(fs(), at("prog.exe"), "MZ").ok());
   ShellLink link;

@@ -100,6 +100,8 @@ TEST_F(SimMachine, FaultInjectionFailsTheNthOperation) {
       {Op::processRun, [](Machine& m) { return m.processes().runAndWait("C:\\prog.exe", "").status(); }},
       {Op::libraryLoad, [](Machine& m) { return m.libraries().load("C:\\lib.dll").status(); }},
       {Op::typeLibraryRegister, [](Machine& m) { return m.typeLibraries().registerTypeLibrary("C:\\lib.dll"); }},
+      {Op::shutdownPrivilege, [](Machine& m) { return m.system().enableShutdownPrivilege(); }},
+      {Op::restartRequest, [](Machine& m) { return m.system().restart(); }},
   };
   for (const Case& c : cases) {
     Machine m;
@@ -333,6 +335,7 @@ TEST_F(SimMachine, RecordsWholeMachineActions) {
   EXPECT_EQ(moves[0].to, "C:\\WINDOWS\\used.dll");
   EXPECT_EQ(moves[1].to, "");
   EXPECT_EQ(machine.systemState().restartCount(), 1);
+  EXPECT_TRUE(machine.systemState().shutdownPrivilegeEnabled());
   EXPECT_EQ(machine.systemState().beeps(), std::vector<uint32_t>{0x30});
   EXPECT_EQ(machine.shellState().opened().size(), 2u);
 }
@@ -378,6 +381,29 @@ TEST_F(SimMachine, DumpShowsTheWholeState) {
                                "Path SZ \"C:\\Program Files\\App\"", "Count DWORD 3", "at reboot: C:\\a.tmp -> C:\\a.dll",
                                "PendingFileRenameOperations MULTI_SZ", "write in 3: disk full"})
     EXPECT_NE(dump.find(expected), std::string::npos) << expected << "\n" << dump;
+}
+
+}  // namespace
+}  // namespace platform::sim
+
+namespace platform::sim {
+namespace {
+
+// On the NT family a restart needs the shutdown privilege first; the
+// Windows 95 family has no privileges to take.
+TEST(SimRestart, RequestNeedsThePrivilegeOnNt) {
+  Machine nt;
+  EXPECT_EQ(nt.system().requestRestart().code(), Code::accessDenied);
+  EXPECT_EQ(nt.systemState().restartRequestCount(), 1);
+  EXPECT_EQ(nt.systemState().restartCount(), 0);
+  ASSERT_TRUE(nt.system().enableShutdownPrivilege().ok());
+  EXPECT_TRUE(nt.system().requestRestart().ok());
+  EXPECT_EQ(nt.systemState().restartCount(), 1);
+
+  Machine win95;
+  win95.systemState().setOsVersion(OsVersion{1, 4, 0, 950, ""});
+  EXPECT_TRUE(win95.system().requestRestart().ok());
+  EXPECT_EQ(win95.systemState().restartCount(), 1);
 }
 
 }  // namespace

@@ -93,6 +93,7 @@ class PackageExtraction {
   // The header last read: its name, its file table entry, its progress.
   std::string memberName_;
   std::optional<size_t> item_;
+  std::string knownDirectory_;
   int fileMax_ = 0;
   int filePosition_ = 0;
   int overall_ = 0;
@@ -239,12 +240,15 @@ bool PackageExtraction::PlaceMember() {
   const std::string directory = startup::NormalizeDir(d.directory);
   const std::string target = directory + d.name;
 
-  if (!directory.empty() && !files_.directoryExists(DirectoryPath(directory))) {
+  // Members mostly share their directory: one that was there for the last
+  // member is not asked for again.
+  if (!directory.empty() && directory != knownDirectory_ && !files_.directoryExists(DirectoryPath(directory))) {
     if (!actions::CreateDirectoryChain(ctx_, end_, DirectoryPath(directory), true)) {
       ClosePackage();
       return false;
     }
   }
+  knownDirectory_ = directory;
 
   if (!files_.fileExists(target)) {
     if (!ExtractTo(target)) return Fail(failure);

@@ -147,9 +147,8 @@ TEST_F(FailureTest, PackageCutShortInAHeaderIsAFailure) {
 }
 
 // Cut right after a member: no header is damaged, but the end block that
-// every RAR 5 archive carries is missing. Enabled once the reader reports a
-// missing end block as a failure instead of the end of the archive.
-TEST_F(FailureTest, DISABLED_PackageCutBetweenMembersIsAFailure) {
+// every RAR 5 archive carries is missing.
+TEST_F(FailureTest, PackageCutBetweenMembersIsAFailure) {
   SetUpPackage();
   const std::string big = Big();
   Truncate(kPackage, Find(kPackage, big.substr(big.size() - 64)) + 64);

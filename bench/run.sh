@@ -5,12 +5,21 @@
 # stored extraction against plain read+memcpy of the same file.
 #
 #   bash bench/run.sh [runs]
+#   bash bench/run.sh package [runs]   the engine's package extraction of
+#       10,000 and 100,000 small members on the simulated machine against
+#       plain extraction of the same archive there (ratio engine/plain)
 #
 # Builds bench_extract in build/bench (Release). Needs the peers: installs
 # Debian's libarchive-tools and unar when they are missing.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [ "${1:-}" = package ]; then
+  build=${SETUPKIT_BENCH_BUILD:-$root/build/bench}
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSETUPKIT_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target bench_package >/dev/null
+  exec "$build/bench/bench_package" --runs "${2:-3}" 10000 100000
+fi
 data=${SETUPKIT_BENCH_DIR:-$root/../shared/testdata/bench}
 runs=${1:-5}
 build=${SETUPKIT_BENCH_BUILD:-$root/build/bench}

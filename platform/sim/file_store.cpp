@@ -146,7 +146,10 @@ FileStore::FileStore(Faults& faults, Clock& clock, std::function<std::string()> 
 std::shared_ptr<Node> FileStore::child(const Node& parent, const std::string& name) {
   const std::string folded = foldName(name);
   if (auto it = parent.children.find(folded); it != parent.children.end()) return it->second;
-  // A short alias names the same entry.
+  // A short alias names the same entry. Aliases that differ from their
+  // names always carry "~", so other names need no walk over the
+  // directory (which made large directories quadratic to fill).
+  if (folded.find('~') == std::string::npos) return nullptr;
   for (const auto& [key, node] : parent.children)
     if (foldName(node->shortName) == folded) return node;
   return nullptr;

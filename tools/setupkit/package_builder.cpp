@@ -373,8 +373,13 @@ BuildReport BuildPackage(const BuildRequest& rq) {
   packageOptions.naming = rar::VolumeNaming::oldStyle;
   unsigned volumes = 0;
   if (!writeArchive(first / "data.000", packageMembers, packageOptions, "data.000", report, &volumes)) {
-    if (rq.volumeSize && !report.problems.empty() && report.problems.back().reason.find("too small") != std::string::npos)
-      report.problems.back().file = "--volume-size";
+    if (rq.volumeSize && !report.problems.empty() && report.problems.back().reason.find("too small") != std::string::npos) {
+      std::string member = report.problems.back().reason;
+      member = member.substr(0, member.find(": "));
+      report.problems.back() = {"--volume-size", std::to_string(rq.volumeSize) +
+                                                     " bytes is too small to hold a volume's headers and the header of member " +
+                                                     member};
+    }
     return fail();
   }
   if (rq.disks) {

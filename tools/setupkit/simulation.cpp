@@ -477,8 +477,8 @@ SimulationReport Simulate(const SimulationRequest& rq) {
     if (!report.installed) {
       if (!ui.fatalText().empty()) report.reason = "the run failed: " + oneLine(utf8(ui.fatalText()));
       else if (dialogs.declined) report.reason = "the licence was declined";
-      else if (ctx.window.BreakRequested) report.reason = "the user broke off the installation";
       else if (ui.copyRefused()) report.reason = "the copy confirmation was refused";
+      else if (ctx.window.BreakRequested) report.reason = "the user broke off the installation";
       else if (lastPage == wizard::pgProcess) report.reason = "the run stopped on the Process page";
       else if (ui.quitRequested()) report.reason = "the program ended before the installation (see the messages)";
       else report.reason = "the wizard did not reach the Final page";

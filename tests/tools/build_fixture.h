@@ -14,6 +14,7 @@
 #include "rar/read/archive.h"
 #include "text/codepage.h"
 #include "tools/setupkit/native_paths.h"
+#include "tools/setupkit/script_load.h"
 
 namespace setupkit::testing {
 
@@ -80,17 +81,25 @@ class PackageSource : public ::testing::Test {
     std::filesystem::remove_all(root);
     source = root / "src";
     out = root / "out";
-    writeFile(source / "Install.Ini", exampleScript());
-    writeFile(source / "demo.exe", "MZ demo program");
-    writeFile(source / "demo.hlp", std::string(3000, 'h'));
-    writeFile(source / "readme.txt", "read me\r\n");
-    writeFile(source / "demo.ini", "[Paths]\r\nHome=#1\r\n");
-    writeFile(source / "democore.dll", std::string(5000, 'd'));
-    writeFile(source / "Licence.txt", "licence text\r\n");
+    std::filesystem::create_directories(source);
+    // The example's texts, and stand-ins for its binaries and RunLib packs
+    // (the real ones come from a Windows build).
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(SETUPKIT_SOURCE_DIR) / "examples" / "demo"))
+      if (e.is_regular_file()) std::filesystem::copy_file(e.path(), source / e.path().filename());
+    LoadedScript script(exampleScript());
+    ASSERT_TRUE(script.ok());
+    for (const auto& f : script.model().FilesData) {
+      const std::filesystem::path p = source / f.ArchiveName.str();
+      if (!std::filesystem::exists(p)) writeFile(p, "stand-in " + f.ArchiveName.str() + std::string(2000, '.'));
+      memberCount++;
+    }
+    for (const auto& r : script.model().TRuns) writeFile(source / r.Pack.str() / r.RunName.str(), "MZ stand-in");
+    if (!std::filesystem::exists(source / "Licence.txt")) writeFile(source / "Licence.txt", "licence text\r\n");
   }
   void TearDown() override { std::filesystem::remove_all(root); }
 
   std::filesystem::path root, source, out;
+  size_t memberCount = 0;  // [Files] entries of the example
 };
 
 }  // namespace setupkit::testing

@@ -134,12 +134,14 @@ TEST_F(Build, RefusesBadInputWithFileAndReasonAndWritesNothing) {
        "Install.Ini", "the engine refuses this script"},
       {"missing source file", [](Build& b) { fs::remove(b.source / "readme.txt"); }, 0, "readme.txt",
        "missing ([Files] File3 names it)"},
+#ifndef _WIN32  // two spellings of one name are one file there
       {"two entries, one member, two files",
        [](Build& b) {
          b.editScript("File5=5,democore.dll", "File5=5,DEMO.EXE");
          writeFile(b.source / "DEMO.EXE", "another program");
        },
        0, "Install.Ini", "[Files] File1 and [Files] File5 both write the archive member \"demo.exe\" but from different files"},
+#endif
       {"title without a code page 866 form", [](Build& b) { b.editScript("Title=Демо-программа 1.0", "Title=Програма І"); },
        0, "Install.Ini", "cannot carry into code page 866 ("},
       {"volume too small", [](Build&) {}, 100, "--volume-size", "too small"},
@@ -170,7 +172,7 @@ TEST_F(Build, RefusesBadInputWithFileAndReasonAndWritesNothing) {
     EXPECT_TRUE(found) << r.problems.front().file << ": " << r.problems.front().reason;
     EXPECT_FALSE(fs::exists(out / "data.000"));
     EXPECT_FALSE(fs::exists(out / "install.dat"));
-    EXPECT_FALSE(fs::exists(out / ".setupkit-build"));
+    EXPECT_FALSE(fs::exists(out)) << "a refused build leaves no output folder behind";
   }
 }
 

@@ -327,6 +327,7 @@ BuildReport BuildPackage(const BuildRequest& rq) {
   if (!report.ok()) return report;
 
   // --- write everything into the staging folder ---
+  const bool createdOut = !fs::exists(rq.out, ec);
   fs::create_directories(rq.out, ec);
   const fs::path staging = rq.out / kStagingName;
   fs::remove_all(staging, ec);
@@ -336,9 +337,11 @@ BuildReport BuildPackage(const BuildRequest& rq) {
     refuse(fromPath(first), "cannot create: " + ec.message());
     return report;
   }
+  // A failed build leaves the output folder as it found it.
   auto fail = [&]() {
     std::error_code ignored;
     fs::remove_all(staging, ignored);
+    if (createdOut && fs::is_empty(rq.out, ignored)) fs::remove(rq.out, ignored);
     return report;
   };
 

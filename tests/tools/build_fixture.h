@@ -94,6 +94,9 @@ class PackageSource : public ::testing::Test {
       memberCount++;
     }
     for (const auto& r : script.model().TRuns) writeFile(source / r.Pack.str() / r.RunName.str(), "MZ stand-in");
+    // The uninstaller, as [Main] UFile names it.
+    const std::string ufile = script.model().Main.UFile;
+    if (!ufile.empty()) writeFile(source / ufile.substr(ufile.find_last_of("\\") + 1), "MZ stand-in uninstaller");
     if (!std::filesystem::exists(source / "Licence.txt")) writeFile(source / "Licence.txt", "licence text\r\n");
   }
   void TearDown() override { std::filesystem::remove_all(root); }

@@ -62,7 +62,8 @@ TEST_F(Build, WritesAMediumTheEngineCanOpen) {
   rar::Status failure;
   EXPECT_TRUE(readArchive(out / "install.dat", "", &failure).empty());
   auto engine = readArchive(out / "install.dat", startup::kEngineArchivePassword);
-  ASSERT_EQ(engine.size(), 2u);
+  ASSERT_EQ(engine.size(), 3u);
+  EXPECT_EQ(engine["Uninst.exe"], readHostFile(source / "Uninst.exe"));
   EXPECT_EQ(engine["Install.Ini"], testing::exampleScript());
   EXPECT_EQ(engine["Licence.txt"], readHostFile(source / "Licence.txt"));
 
@@ -196,6 +197,7 @@ TEST_F(Build, SignsSetupExeWithAnAuthenticodeSignature) {
   ASSERT_EQ(RunProgram({"openssl", "pkcs12", "-export", "-in", cert.string(), "-inkey", key.string(), "-out",
                         pfx.string(), "-passout", "file:" + pw.string()}),
             0);
+  fs::copy_file(pe, source / "Uninst.exe", fs::copy_options::overwrite_existing);  // signed before it is packed
   BuildRequest rq;
   rq.source = source;
   rq.out = out;
@@ -206,6 +208,9 @@ TEST_F(Build, SignsSetupExeWithAnAuthenticodeSignature) {
   ASSERT_TRUE(r.ok()) << r.problems.front().file << ": " << r.problems.front().reason;
   EXPECT_EQ(RunProgram({"osslsigncode", "verify", "-in", (out / "setup.exe").string(), "-CAfile", cert.string()}), 0);
   EXPECT_NE(RunProgram({"osslsigncode", "verify", "-in", pe.string(), "-CAfile", cert.string()}), 0);
+  auto engine = readArchive(out / "install.dat", startup::kEngineArchivePassword);
+  writeFile(root / "Uninst.exe", engine["Uninst.exe"]);
+  EXPECT_EQ(RunProgram({"osslsigncode", "verify", "-in", (root / "Uninst.exe").string(), "-CAfile", cert.string()}), 0);
 
   // A wrong password: refused, nothing written.
   writeFile(pw, "wrong\n");

@@ -65,6 +65,15 @@ TEST_F(Simulate, TheExamplePackageInstallsOnTheExampleMachineAndTheRunCanBeChain
   EXPECT_TRUE(has(r.happened, "page Final")) << joined(r);
   EXPECT_TRUE(has(r.happened, u8s("готова начать копирование файлов"))) << joined(r);
   EXPECT_TRUE(has(r.happened, "file demo.exe: ")) << joined(r);
+  // The driver's own records: the uninstaller copied, the Uninstall entry,
+  // the uninstall log.
+  EXPECT_TRUE(has(r.changed, u8s("uninstall log C:\\Program Files\\Демо\\demo-install.log:"))) << joined(r);
+  EXPECT_TRUE(has(r.changed, "  Uninstall information storage. Version 2.")) << joined(r);
+  EXPECT_TRUE(has(r.changed,
+                  "registry + [HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\DemoProgram] "
+                  "\"DisplayName\"="))
+      << joined(r);
+  EXPECT_TRUE(fs::exists(after / "drive_c" / "Program Files" / toPath(u8s("Демо")) / "demo-install.log"));
 
   // The machine after the run, in the --machine form: the example's own
   // file, its registry in its encoding (UTF-16 with BOM), machine.ini.
@@ -97,6 +106,7 @@ TEST_F(Simulate, RunsThatDoNotInstallSayWhyAndExitUnsuccessfully) {
       {"[Wizard]\nBreak=Start\n", "the user broke off the installation"},
       {"[Wizard]\nBreak=SetupType\n", "the user broke off the installation"},
       {"[Wizard]\nCopy=no\n", "the copy confirmation was refused"},
+      {"[Wizard]\nBreak=Process\n", "the user broke off the installation"},
   };
   for (const auto& [answers, reason] : cases) {
     SCOPED_TRACE(answers);

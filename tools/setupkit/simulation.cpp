@@ -5,9 +5,6 @@
 #include <memory>
 
 #include "platform/sim/machine.h"
-#include "process/driver.h"
-#include "process/installer_ui.h"
-#include "process/rollback.h"
 #include "startup/context.h"
 #include "startup/tools.h"
 #include "text/codepage.h"
@@ -19,10 +16,9 @@
 #include "ui/form.h"
 #include "ui/headless/headless_renderer.h"
 #include "ui/message_box.h"
-#include "wizard/ask_for_overwrite_form.h"
 #include "wizard/install_form.h"
 #include "wizard/message_ui.h"
-#include "wizard/volume_prompt.h"
+#include "wizard/wizard_driver.h"
 
 namespace setupkit {
 
@@ -179,63 +175,6 @@ class AnsweringDialogs final : public wizard::DialogServices {
   platform::FileSystem& fs_;
 };
 
-// The installation run on the wizard's window. (The wizard's own adapter
-// takes its place once it is part of the wizard library.)
-class FormInstallerUi final : public process::InstallerUi {
- public:
-  explicit FormInstallerUi(wizard::InstallForm& form) : form_(form) {}
-  void setFileCaption(const std::string& text) override { form_.FLabel->setCaption(text); }
-  void setFileProgress(int position, int maximum) override {
-    form_.FileBar->setRange(0, maximum);
-    form_.FileBar->setPosition(position);
-  }
-  void setOverallProgress(int position, int maximum) override {
-    form_.PBar->setRange(0, maximum);
-    form_.PBar->setPosition(position);
-  }
-  void processMessages() override { form_.app().processMessages(); }
-  int askOverwrite(std::size_t groupIndex, std::size_t fileIndex) override {
-    return wizard::AskOverwrite(form_.ctx(), form_.app(), groupIndex, fileIndex);
-  }
-  std::optional<std::string> askForVolume(const std::string& expectedPath) override {
-    return wizard::AskForMissingVolume(form_.ctx(), form_.app(), expectedPath);
-  }
-  void setStepCaption(const std::string& text, bool bold) override {
-    ui::Font font = form_.CLabel->font();
-    font.bold = bold;
-    form_.CLabel->setFont(font);
-    form_.CLabel->setCaption(text);
-  }
-  void showProgressControls() override {
-    form_.FLabel->show();
-    form_.FileBar->show();
-    form_.PBar->show();
-  }
-  void showFinalPage() override { form_.NB->setPageIndex(wizard::pgFinal); }
-  void showRollbackBanner(bool visible) override {
-    if (visible) form_.AskDisk->show();
-    else form_.AskDisk->hide();
-  }
-
- private:
-  wizard::InstallForm& form_;
-};
-
-class FormDriver final : public wizard::InstallationDriver {
- public:
-  void RunInstallation(wizard::InstallForm& form) override {
-    FormInstallerUi ui(form);
-    process::RunInstallation(form.ctx(), ui, form.runEnd());
-  }
-};
-
-void plugRollBack(wizard::InstallForm& form) {
-  form.wizardRunEnd().rollBack = [&form](startup::SetupContext& ctx) {
-    FormInstallerUi ui(form);
-    process::RollBack(ctx, ui);
-  };
-}
-
 // Copies the medium onto drive D: of the machine.
 bool loadPackage(const fs::path& dir, platform::sim::Machine& machine, std::string& modulePath, std::string& error) {
   std::error_code ec;
@@ -314,12 +253,12 @@ SimulationReport Simulate(const SimulationRequest& rq) {
   wizard::WizardMessageUi messages(app);
   startup::SetupContext ctx(machine, messages);
   AnsweringDialogs dialogs(answers, log, machine.files());
-  FormDriver driver;
+  wizard::WizardDriver driver;  // the driver on the wizard's window, as setup.exe runs it
   int lastPage = -1;
   std::vector<std::string> uninstallLines;
   {
     wizard::InstallForm form(app, ctx, dialogs, driver);
-    plugRollBack(form);
+    wizard::PlugRollBack(form);
     form.form().showForm();  // the loading steps
 
     // RunLib files behave as machine.ini says (programs exit 0, libraries

@@ -1,6 +1,7 @@
 #include "tools/setupkit/simulation.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -133,6 +134,14 @@ class AnsweringRenderer final : public ui::headless::HeadlessRenderer {
     return std::nullopt;
   }
   std::optional<int> popupMenu(const ui::PopupMenuRequest&) override { return std::nullopt; }
+
+  // Pending messages are processed after every change of the Process page:
+  // the moment to note what it shows.
+  void processMessages() override {
+    if (watch) watch();
+    HeadlessRenderer::processMessages();
+  }
+  std::function<void()> watch;
 
   const std::string& fatalText() const { return fatal_; }
   bool copyRefused() const { return copyRefused_; }
@@ -286,6 +295,15 @@ SimulationReport Simulate(const SimulationRequest& rq) {
                                                       return should;
                                                     }}});
     }
+
+    // The Process page's steps as they are shown.
+    std::string lastStep;
+    ui.watch = [&form, &log, &lastStep] {
+      const std::string step = form.CLabel->caption();
+      if (step.empty() || step == lastStep || !form.CLabel->isShowing()) return;
+      lastStep = step;
+      log.push_back("step: " + oneLine(utf8(step)));
+    };
 
     // A Break during the run: a user's click on Break when its moment comes.
     if (answers.breakAt) {

@@ -146,7 +146,6 @@ std::string textToBytes(const std::string& t1251, Encoding enc) {
 platform::Value valueFromHex(uint32_t type, const std::string& bytes, Encoding enc) {
   platform::Value v;
   v.type = static_cast<platform::ValueType>(type);
-  const size_t unit = enc == Encoding::regedit4 ? 1 : 2;
   if (type == 1 || type == 2) {
     std::string t = bytesToText(bytes, enc);
     // One terminator is the format's, not the value's.
@@ -161,7 +160,6 @@ platform::Value valueFromHex(uint32_t type, const std::string& bytes, Encoding e
   } else {
     v.data = bytes;
   }
-  (void)unit;
   return v;
 }
 

@@ -11,5 +11,5 @@ apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build googletest libgtest-dev libssl-dev pkg-config python3 \
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
   wine wine64 wine32:i386 xvfb xauth imagemagick fonts-wine xdotool \
-  libarchive-tools unar >/dev/null
+  libarchive-tools unar libcli11-dev osslsigncode >/dev/null
 echo "dependencies installed"

@@ -18,34 +18,10 @@
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/console.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-#endif
-
 namespace setupkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The command's arguments as UTF-8. On Windows the narrow argv is in the
-// ANSI code page, so the wide command line is read again.
-Args utf8Args(const Args& args) {
-#ifdef _WIN32
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!wide) return args;
-  Args out;
-  for (int i = 2; i < count; ++i) {
-    std::wstring w(wide[i]);
-    out.push_back(text::utf16ToUtf8(std::u16string(w.begin(), w.end())));
-  }
-  LocalFree(wide);
-  return out.size() == args.size() ? out : args;
-#else
-  return args;
-#endif
-}
 
 fs::path toPath(const std::string& utf8) {
 #ifdef _WIN32
@@ -77,53 +53,20 @@ struct Options {
   std::string error;
 };
 
-// Sizes like 1440k, 100m, 2g or plain bytes.
-bool parseSize(const std::string& s, uint64_t& out) {
-  if (s.empty()) return false;
-  uint64_t v = 0;
-  size_t i = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-    if (v > (UINT64_MAX - 9) / 10) return false;
-    v = v * 10 + uint64_t(s[i] - '0');
-  }
-  uint64_t mul = 1;
-  if (i < s.size()) {
-    char c = char(s[i] | 0x20);
-    mul = c == 'k' ? 1024 : c == 'm' ? 1024 * 1024 : c == 'g' ? uint64_t(1) << 30 : 0;
-    if (mul == 0 || i + 1 != s.size()) return false;
-  }
-  if (i == 0 || v == 0 || v > UINT64_MAX / mul) return false;
-  out = v * mul;
-  return true;
-}
-
-Options parse(const Args& raw, bool packFlags) {
-  Args args = utf8Args(raw);
+// The command line parser has checked the options and the number of
+// arguments; the commands read them in this form.
+Options parse(const Args& args, bool packFlags) {
   Options o;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-p") {
-      if (i + 1 >= args.size()) return o.error = "-p needs a password", o;
-      o.hasPassword = true;
-      o.password = args[++i];
-    } else if (packFlags && a == "--encrypt-headers") {
-      o.encryptHeaders = true;
-    } else if (packFlags && a == "--old-naming") {
-      o.oldNaming = true;
-    } else if (packFlags && a == "--volume-size") {
-      if (i + 1 >= args.size() || !parseSize(args[i + 1], o.volumeSize))
-        return o.error = "--volume-size needs a size in bytes (suffix k, m or g allowed)", o;
-      ++i;
-    } else if (!packFlags && a == "--max-output") {
-      if (i + 1 >= args.size() || (args[i + 1] != "none" && !parseSize(args[i + 1], o.maxOutput)))
-        return o.error = "--max-output needs a size in bytes (suffix k, m or g allowed) or none", o;
-      o.hasMaxOutput = true;
-      ++i;
-    } else if (a.size() > 1 && a[0] == '-' && a != "-") {
-      return o.error = "unknown option " + a, o;
-    } else {
-      o.positional.push_back(a);
-    }
+  o.positional = args.positional;
+  o.hasPassword = args.password.has_value();
+  if (o.hasPassword) o.password = *args.password;
+  if (packFlags) {
+    o.encryptHeaders = args.encryptHeaders;
+    o.volumeSize = args.volumeSize;
+    o.oldNaming = args.oldNaming;
+  } else {
+    o.hasMaxOutput = args.hasMaxOutput;
+    o.maxOutput = args.maxOutput;
   }
   return o;
 }
@@ -254,6 +197,25 @@ class Progress {
 };
 
 }  // namespace
+
+bool parseSize(const std::string& s, uint64_t& out) {
+  if (s.empty()) return false;
+  uint64_t v = 0;
+  size_t i = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+    if (v > (UINT64_MAX - 9) / 10) return false;
+    v = v * 10 + uint64_t(s[i] - '0');
+  }
+  uint64_t mul = 1;
+  if (i < s.size()) {
+    char c = char(s[i] | 0x20);
+    mul = c == 'k' ? 1024 : c == 'm' ? 1024 * 1024 : c == 'g' ? uint64_t(1) << 30 : 0;
+    if (mul == 0 || i + 1 != s.size()) return false;
+  }
+  if (i == 0 || v == 0 || v > UINT64_MAX / mul) return false;
+  out = v * mul;
+  return true;
+}
 
 int runList(const Args& args) {
   Options o = parse(args, false);

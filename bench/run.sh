@@ -152,7 +152,7 @@ done
 cpus=$(nproc)
 load=$(cut -d' ' -f1 /proc/loadavg)
 echo "setupkit extraction benchmark: $(date -u +%Y-%m-%dT%H:%MZ), $runs runs each (best kept), $cpus processors, load $load"
-echo "build: $build (Release, -O3); $(bsdtar --version | head -n1); unar $(unar -v 2>&1 | head -n1 | awk '{print $2}')"
+echo "build: $build (Release, -O3); $(bsdtar --version | head -n1); unar $(unar -v 2>&1 | head -n1 | awk '{print $NF}')"
 echo "MB/s by CPU time (user+sys) and by wall time; RSS = peak resident set. CPU time is the figure to trust on a shared machine."
 
 summary=()

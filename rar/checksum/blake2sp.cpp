@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rar/checksum/cpu_features.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define RAR_BLAKE2_X86 1
+#endif
+
 namespace rar {
 namespace {
 
@@ -97,25 +104,106 @@ void finishNode(Blake2sp::State& s, uint8_t out[32]) {
     for (int k = 0; k < 4; ++k) out[4 * i + k] = uint8_t(s.h[i] >> (8 * k));
 }
 
+#ifdef RAR_BLAKE2_X86
+// 32-bit Windows keeps the stack only 4-byte aligned; SSE spills need 16.
+#ifdef __i386__
+#define B2_ALIGN_STACK force_align_arg_pointer,
+#else
+#define B2_ALIGN_STACK
+#endif
+
+#define B2_NAME compress4Sse2
+#define B2_TARGET __attribute__((B2_ALIGN_STACK target("sse2")))
+#define B2_ROT16(x) _mm_or_si128(_mm_srli_epi32(x, 16), _mm_slli_epi32(x, 16))
+#define B2_ROT8(x) _mm_or_si128(_mm_srli_epi32(x, 8), _mm_slli_epi32(x, 24))
+#include "rar/checksum/blake2sp_x86.inc"
+#undef B2_NAME
+#undef B2_TARGET
+#undef B2_ROT16
+#undef B2_ROT8
+
+// SSSE3 rotates by whole bytes with one shuffle.
+#define B2_NAME compress4Ssse3
+#define B2_TARGET __attribute__((B2_ALIGN_STACK target("ssse3")))
+#define B2_ROT16(x) _mm_shuffle_epi8(x, _mm_setr_epi8(2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13))
+#define B2_ROT8(x) _mm_shuffle_epi8(x, _mm_setr_epi8(1, 2, 3, 0, 5, 6, 7, 4, 9, 10, 11, 8, 13, 14, 15, 12))
+#include "rar/checksum/blake2sp_x86.inc"
+#undef B2_NAME
+#undef B2_TARGET
+#undef B2_ROT16
+#undef B2_ROT8
+#undef B2_ALIGN_STACK
+#endif
+
+Blake2Path usable(Blake2Path wanted) {
+  const ChecksumFeatures& f = checksumFeatures();
+  if (wanted == Blake2Path::ssse3 && !f.ssse3) wanted = Blake2Path::sse2;
+  if (wanted == Blake2Path::sse2 && !f.sse2) wanted = Blake2Path::portable;
+#ifndef RAR_BLAKE2_X86
+  wanted = Blake2Path::portable;
+#endif
+  return wanted;
+}
+
 }  // namespace
 
-Blake2sp::Blake2sp() {
+bool blake2spSupports(Blake2Path path) { return usable(path) == path; }
+
+Blake2Path blake2spBestPath() { return usable(Blake2Path::ssse3); }
+
+Blake2sp::Blake2sp() : Blake2sp(blake2spBestPath()) {}
+
+Blake2sp::Blake2sp(Blake2Path path) : path_(usable(path)) {
   for (uint32_t i = 0; i < 8; ++i) initNode(leaves_[i], i, 0);
   leaves_[7].lastNode = true;
   initNode(root_, 0, 1);
   root_.lastNode = true;
 }
 
+// Hands each leaf its 64-byte block of a full stripe. Every leaf keeps its
+// latest block until more input for it arrives (the last one is compressed
+// with the final flag), so after the first stripe all eight leaves hold a
+// full block, and those eight are compressed together.
+void Blake2sp::dealStripe(const uint8_t* stripe) {
+#ifdef RAR_BLAKE2_X86
+  const bool lockstep = std::all_of(leaves_.begin(), leaves_.end(), [](const State& l) { return l.buffered == 64; });
+  if (path_ != Blake2Path::portable && lockstep) {
+    State* s[8];
+    const uint8_t* blocks[8];
+    for (size_t i = 0; i < 8; ++i) {
+      addCounter(leaves_[i], 64);
+      s[i] = &leaves_[i];
+      blocks[i] = leaves_[i].buffer.data();
+    }
+    if (path_ == Blake2Path::ssse3) {
+      compress4Ssse3(s, blocks);
+      compress4Ssse3(s + 4, blocks + 4);
+    } else {
+      compress4Sse2(s, blocks);
+      compress4Sse2(s + 4, blocks + 4);
+    }
+    for (size_t i = 0; i < 8; ++i) std::memcpy(leaves_[i].buffer.data(), stripe + 64 * i, 64);
+    return;
+  }
+#endif
+  for (size_t i = 0; i < 8; ++i) feedNode(leaves_[i], stripe + 64 * i, 64);
+}
+
 void Blake2sp::update(const uint8_t* data, size_t size) {
   // Input is dealt round-robin to the leaves in 64-byte blocks. A full
   // stripe of 8 blocks is handed out only once more input follows, so the
   // final blocks of every leaf stay buffered for the last-block flag.
+  constexpr size_t kStripe = 8 * 64;
   while (size > 0) {
-    if (pendingSize_ == pending_.size()) {
-      for (size_t i = 0; i < 8; ++i) feedNode(leaves_[i], pending_.data() + 64 * i, 64);
+    if (pendingSize_ == kStripe) {
+      dealStripe(pending_.data());
       pendingSize_ = 0;
     }
-    size_t n = std::min(size, pending_.size() - pendingSize_);
+    // Whole stripes straight from the input, without the copy.
+    if (pendingSize_ == 0) {
+      for (; size > kStripe; data += kStripe, size -= kStripe) dealStripe(data);
+    }
+    size_t n = std::min(size, kStripe - pendingSize_);
     std::memcpy(pending_.data() + pendingSize_, data, n);
     pendingSize_ += n;
     data += n;

@@ -1,5 +1,7 @@
 #include "rar/checksum/crc32.h"
 
+#include "rar/checksum/cpu_features.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define RAR_CRC32_FOLDING 1
@@ -55,6 +57,12 @@ namespace {
 // forward over 64 bytes at a time, then into one lane, then reduced to 32
 // bits (Barrett). The constants are x^n mod P for the reflected polynomial.
 #define RAR_FOLD_TARGET __attribute__((target("pclmul,sse2")))
+// 32-bit Windows keeps the stack only 4-byte aligned; SSE spills need 16.
+#ifdef __i386__
+#define RAR_FOLD_ENTRY __attribute__((target("pclmul,sse2"), force_align_arg_pointer))
+#else
+#define RAR_FOLD_ENTRY RAR_FOLD_TARGET
+#endif
 
 RAR_FOLD_TARGET inline __m128i load(const uint8_t* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); }
 
@@ -65,7 +73,7 @@ RAR_FOLD_TARGET inline __m128i fold(__m128i x, __m128i k, __m128i next) {
   return _mm_xor_si128(_mm_xor_si128(lo, hi), next);
 }
 
-RAR_FOLD_TARGET uint32_t foldBlocks(uint32_t reg, const uint8_t* p, size_t size) {
+RAR_FOLD_ENTRY uint32_t foldBlocks(uint32_t reg, const uint8_t* p, size_t size) {
   // size >= 64, a multiple of 16.
   const __m128i k1k2 = _mm_set_epi64x(0x1c6e41596LL, 0x154442bd4LL);
   const __m128i k3k4 = _mm_set_epi64x(0x0ccaa009eLL, 0x1751997d0LL);
@@ -107,20 +115,12 @@ RAR_FOLD_TARGET uint32_t foldBlocks(uint32_t reg, const uint8_t* p, size_t size)
   return uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(x1, 4)));
 }
 
-bool detectFolding() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse2");
-}
-
 }  // namespace
 
-bool crc32HasFolding() {
-  static const bool available = detectFolding();  // the processor does not change
-  return available;
-}
+bool crc32HasFolding() { return checksumFeatures().pclmul; }
 
 uint32_t crc32RawFolding(uint32_t reg, const uint8_t* data, size_t size) {
-  if (size < 64) return crc32RawPortable(reg, data, size);
+  if (size < 64 || !crc32HasFolding()) return crc32RawPortable(reg, data, size);
   size_t blocks = size & ~size_t(15);
   reg = foldBlocks(reg, data, blocks);
   return crc32RawPortable(reg, data + blocks, size - blocks);

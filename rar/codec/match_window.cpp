@@ -9,7 +9,7 @@ Status MatchWindow::reserve(uint64_t size) {
   while (want < size) want <<= 1;
   if (want <= size_) return Status::success();
   if (want > SIZE_MAX / 2) return Status(Error::unsupported, "dictionary too large for this system");
-  std::unique_ptr<uint8_t[]> bigger(new (std::nothrow) uint8_t[static_cast<size_t>(want)]);
+  WindowMemory bigger = allocateWindow(static_cast<size_t>(want));
   if (!bigger) return Status(Error::unsupported, "not enough memory for the dictionary");
   size_t newSize = static_cast<size_t>(want);
   if (data_) {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "rar/codec/window_memory.h"
 #include "rar/decoder.h"
 
 namespace rar::codec {
@@ -79,7 +80,7 @@ class MatchWindow {
   Status write(uint64_t from, uint64_t to, DecodedOutput& out) const;
 
  private:
-  std::unique_ptr<uint8_t[]> data_;
+  WindowMemory data_;
   size_t size_ = 0;
   size_t mask_ = 0;
   uint64_t pos_ = 0;

@@ -1,5 +1,7 @@
 #include "rar/extract/extract_all.h"
 
+#include <unordered_set>
+
 #include "rar/extract/safe_path.h"
 
 namespace rar {
@@ -31,6 +33,9 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
     report.problems.push_back({member, std::move(s)});
   };
   if (Status s = fs.createDirectories(destination); !s) return s;
+  // Folders (relative names) this run has created and found free of links
+  // on the way: the members after the first of a folder skip both steps.
+  std::unordered_set<std::string> readyFolders;
   for (;;) {
     auto h = archive.readHeader();
     if (!h) {
@@ -57,24 +62,29 @@ Status extractAll(Archive& archive, FileSystem& fs, const std::string& destinati
       continue;
     }
     const std::string target = destination + "/" + *rel;
-    if (std::string link = linkOnTheWay(fs, destination, *rel + (m.isDirectory ? "/" : "")); !link.empty()) {
+    const size_t slash = rel->rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : rel->substr(0, slash);
+    const bool folderReady = !m.isDirectory && (folder.empty() || readyFolders.count(folder) != 0);
+    if (std::string link = folderReady ? std::string() : linkOnTheWay(fs, destination, *rel + (m.isDirectory ? "/" : ""));
+        !link.empty()) {
       note(m.name, Status(Error::unsafePath, "not written through the symbolic link " + link));
       if (Status s = archive.skip(); !s) note(m.name, s);
       continue;
     }
     if (m.isDirectory) {
       Status s = fs.createDirectories(target);
+      if (s) readyFolders.insert(*rel);
       if (s) s = archive.skip();
       if (s) ++report.directories; else note(m.name, s);
       continue;
     }
-    size_t slash = rel->rfind('/');
-    if (slash != std::string::npos) {
-      if (Status s = fs.createDirectories(destination + "/" + rel->substr(0, slash)); !s) {
+    if (!folderReady) {
+      if (Status s = fs.createDirectories(destination + "/" + folder); !s) {
         note(m.name, s);
         if (Status k = archive.skip(); !k) note(m.name, k);
         continue;
       }
+      readyFolders.insert(folder);
     }
     if (Status s = archive.extractToFile(fs, target); !s) {
       note(m.name, s);

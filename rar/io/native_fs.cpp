@@ -12,7 +12,9 @@
 #include "text/codepage.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -28,6 +30,9 @@ namespace fs = std::filesystem;
 // Output goes to the disk in pieces of this size: few system calls, and the
 // decoder's blocks are not copied more than once.
 constexpr size_t kWriteBuffer = 1024 * 1024;
+// Input buffer: headers and small members are read from it; a read at
+// least this large goes to the system directly.
+constexpr size_t kReadBuffer = 64 * 1024;
 
 fs::path toPath(const std::string& utf8) {
 #ifdef _WIN32
@@ -40,21 +45,11 @@ fs::path toPath(const std::string& utf8) {
 
 std::string reason(int err) { return std::strerror(err); }
 
-std::FILE* openFile(const std::string& path, bool write) {
+std::FILE* openForReading(const std::string& path) {
 #ifdef _WIN32
-  return _wfopen(toPath(path).c_str(), write ? L"wb" : L"rb");
+  return _wfopen(toPath(path).c_str(), L"rb");
 #else
-  if (!write) return std::fopen(path.c_str(), "rb");
-  // Never through a symbolic link at the name itself.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (!f) {
-    int e = errno;
-    ::close(fd);
-    errno = e;
-  }
-  return f;
+  return std::fopen(path.c_str(), "rb");
 #endif
 }
 
@@ -66,22 +61,34 @@ bool seekTo(std::FILE* f, uint64_t offset) {
 #endif
 }
 
+// Reads through a buffer large enough for a run of small headers and
+// members; a seek to where the stream already is costs no system call
+// (the reader seeks to every header it reads).
 class NativeInput final : public InputFile {
  public:
-  NativeInput(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
+  NativeInput(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {
+    std::setvbuf(f_, nullptr, _IOFBF, kReadBuffer);
+  }
   ~NativeInput() override { std::fclose(f_); }
   Result<size_t> read(uint8_t* buffer, size_t size) override {
     size_t got = std::fread(buffer, 1, size, f_);
+    pos_ += got;
     if (got < size && std::ferror(f_)) {
       int e = errno;
       std::clearerr(f_);
+      positionKnown_ = false;
       return Status(Error::readFailed, "cannot read " + path_ + ": " + reason(e));
     }
     return got;
   }
   Status seek(uint64_t offset) override {
-    if (offset > uint64_t(std::numeric_limits<int64_t>::max()) || !seekTo(f_, offset))
+    if (positionKnown_ && offset == pos_) return {};
+    if (offset > uint64_t(std::numeric_limits<int64_t>::max()) || !seekTo(f_, offset)) {
+      positionKnown_ = false;
       return Status(Error::readFailed, "cannot seek in " + path_ + ": " + reason(errno));
+    }
+    pos_ = offset;
+    positionKnown_ = true;
     return {};
   }
   Result<uint64_t> size() override {
@@ -94,41 +101,63 @@ class NativeInput final : public InputFile {
  private:
   std::FILE* f_;
   std::string path_;
+  uint64_t pos_ = 0;
+  bool positionKnown_ = true;  // a new stream is at its start
 };
 
+// Writes through its own buffer straight to the file descriptor: one
+// system call per kWriteBuffer bytes, and a piece at least that large (the
+// stored copy's blocks) goes to the system without being copied first. The
+// buffer is only as large as the member needs, so small files cost little.
 class NativeOutput final : public OutputFile {
  public:
-  NativeOutput(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {
-    std::setvbuf(f_, nullptr, _IOFBF, kWriteBuffer);
-  }
+  NativeOutput(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~NativeOutput() override {
-    if (f_) std::fclose(f_);
+    if (fd_ >= 0) closeFd(fd_);
   }
   void expectSize(uint64_t size) override {
+    expected_ = size;
 #ifdef _WIN32
     // Reserve the space (the file's size stays as written), so a large
     // member is laid out in one piece and the writes do not extend it.
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f_)));
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
     FILE_ALLOCATION_INFO info;
     info.AllocationSize.QuadPart = int64_t(std::min<uint64_t>(size, uint64_t(std::numeric_limits<int64_t>::max())));
     if (h != INVALID_HANDLE_VALUE) (void)SetFileInformationByHandle(h, FileAllocationInfo, &info, sizeof(info));
-#else
-    (void)size;
 #endif
   }
   Status write(const uint8_t* data, size_t size) override {
-    if (!f_) return Status(Error::writeFailed, "cannot write " + path_ + ": already closed");
-    if (std::fwrite(data, 1, size, f_) != size) return Status(Error::writeFailed, "cannot write " + path_ + ": " + reason(errno));
+    if (fd_ < 0) return Status(Error::writeFailed, "cannot write " + path_ + ": already closed");
+    if (used_ == 0 && size >= kWriteBuffer) return writeOut(data, size);
+    if (!buffer_) {
+      // As large as the member when it is small and its size is known;
+      // not cleared (nothing is read from it before it is written).
+      capacity_ = kWriteBuffer;
+      if (expected_ != 0 && expected_ < capacity_) capacity_ = std::max<size_t>(size_t(expected_), size);
+      capacity_ = std::max<size_t>(std::min(capacity_, kWriteBuffer), 1);
+      buffer_.reset(new uint8_t[capacity_]);
+    }
+    while (size > 0) {
+      size_t n = std::min(size, capacity_ - used_);
+      std::memcpy(buffer_.get() + used_, data, n);
+      used_ += n;
+      data += n;
+      size -= n;
+      if (used_ == capacity_) {
+        if (Status s = flush(); !s) return s;
+        if (size >= capacity_) return writeOut(data, size);
+      }
+    }
     return {};
   }
   Status close() override {
-    if (!f_) return {};
-    bool flushed = std::fflush(f_) == 0;
-    int e = errno;
-    bool closed = std::fclose(f_) == 0;
-    if (flushed) e = errno;
-    f_ = nullptr;
-    if (!flushed || !closed) return Status(Error::writeFailed, "cannot finish writing " + path_ + ": " + reason(e));
+    if (fd_ < 0) return {};
+    Status flushed = flush();
+    int fd = fd_;
+    fd_ = -1;
+    bool closed = closeFd(fd) == 0;
+    if (!flushed) return flushed;
+    if (!closed) return Status(Error::writeFailed, "cannot finish writing " + path_ + ": " + reason(errno));
     return {};
   }
   Status setModificationTime(int64_t unixSeconds) override {
@@ -168,8 +197,41 @@ class NativeOutput final : public OutputFile {
   }
 
  private:
-  std::FILE* f_;
+  Status flush() {
+    size_t n = used_;
+    used_ = 0;
+    return writeOut(buffer_.get(), n);
+  }
+  Status writeOut(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      // Pieces the system call's count can hold on every platform.
+      const size_t piece = std::min<size_t>(size, size_t(1) << 30);
+#ifdef _WIN32
+      const int n = ::_write(fd_, data, unsigned(piece));
+#else
+      const ssize_t n = ::write(fd_, data, piece);
+      if (n < 0 && errno == EINTR) continue;
+#endif
+      if (n <= 0) return Status(Error::writeFailed, "cannot write " + path_ + ": " + reason(n < 0 ? errno : ENOSPC));
+      data += n;
+      size -= size_t(n);
+    }
+    return {};
+  }
+  static int closeFd(int fd) {
+#ifdef _WIN32
+    return ::_close(fd);
+#else
+    return ::close(fd);
+#endif
+  }
+
+  int fd_;
   std::string path_;
+  uint64_t expected_ = 0;
+  std::unique_ptr<uint8_t[]> buffer_;  // allocated on the first small write
+  size_t capacity_ = 0;
+  size_t used_ = 0;
 };
 
 }  // namespace
@@ -193,7 +255,7 @@ int64_t clampToFileClock(int64_t unixSeconds) {
 Result<std::unique_ptr<InputFile>> NativeFileSystem::openRead(const std::string& path) {
   std::error_code ec;
   if (!fs::is_regular_file(toPath(path), ec)) return Status(Error::cannotOpen, "no such file: " + path);
-  std::FILE* f = openFile(path, false);
+  std::FILE* f = openForReading(path);
   if (!f) return Status(Error::cannotOpen, "cannot open " + path + ": " + reason(errno));
   return std::unique_ptr<InputFile>(std::make_unique<NativeInput>(f, path));
 }
@@ -204,15 +266,20 @@ bool NativeFileSystem::exists(const std::string& path) {
 }
 
 Result<std::unique_ptr<OutputFile>> NativeFileSystem::create(const std::string& path) {
-  std::FILE* f = openFile(path, true);
-  if (!f) {
+#ifdef _WIN32
+  int fd = ::_wopen(toPath(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+#else
+  // Never through a symbolic link at the name itself.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+  if (fd < 0) {
     int e = errno;
 #ifndef _WIN32
     if (e == ELOOP) return Status(Error::writeFailed, "cannot create " + path + ": a symbolic link is in the way");
 #endif
     return Status(Error::writeFailed, "cannot create " + path + ": " + reason(e));
   }
-  return std::unique_ptr<OutputFile>(std::make_unique<NativeOutput>(f, path));
+  return std::unique_ptr<OutputFile>(std::make_unique<NativeOutput>(fd, path));
 }
 
 Status NativeFileSystem::createDirectories(const std::string& path) {

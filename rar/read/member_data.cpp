@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "rar/checksum/blake2sp.h"
@@ -16,6 +18,9 @@ namespace rar {
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
+// Stored data is copied in blocks of this size (at most): as large as the
+// native output's buffer, so whole blocks go to the file without a copy.
+constexpr size_t kStoredBuffer = 1024 * 1024;
 
 // RAR 1.4 data checksum: add each byte, rotate left by one (16 bits).
 uint16_t checksum14(uint16_t sum, const uint8_t* data, size_t size) {
@@ -305,7 +310,12 @@ Status Archive::Impl::extractCurrent(OutputSink& sink) {
   CheckedOutput out(sink, options.onData, m, produced, options.maxOutput);
   Status result;
   if (current.stored) {
-    std::vector<uint8_t> buf(kBufferSize);
+    // Large blocks for large members: the output passes them on to the
+    // file without copying them. Not cleared: every byte is read into first.
+    size_t bufferSize = kStoredBuffer;
+    if (m.sizeKnown && !m.encrypted && m.unpackedSize < bufferSize) bufferSize = std::max<size_t>(size_t(m.unpackedSize), 1);
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[bufferSize]);
+    const std::span<uint8_t> buf(buffer.get(), bufferSize);
     for (;;) {
       auto got = in.read(buf.data(), buf.size());
       if (!got) {

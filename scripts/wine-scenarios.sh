@@ -31,13 +31,13 @@ app_dir="$WINEPREFIX/drive_c/Program Files/Демо"
 
 # --- the media ---------------------------------------------------------
 bash "$root/scripts/example-package.sh" "$win" "$setupkit" "$out/media/full" >"$checks/build-full.txt"
-bash "$root/scripts/example-package.sh" "$win" "$setupkit" "$out/media/disks" --volume-size 20000 --disks \
+bash "$root/scripts/example-package.sh" "$win" "$setupkit" "$out/media/disks" --volume-size 800000 --disks \
   >"$checks/build-disks.txt"
 [ -f "$out/media/disks/Disk2/data.001" ] || fail "the split medium has no Disk2/data.001"
 
 # A copy whose last volume is damaged in the middle of its member data.
 cp -r "$out/media/disks" "$out/media/damaged"
-last=$(ls "$out/media/damaged"/Disk*/data.0* | sort | tail -n1)
+last=$(ls "$out/media/damaged"/Disk*/data.0* | sort -V | tail -n1)
 python3 - "$last" <<'PY'
 import sys
 path = sys.argv[1]
@@ -64,6 +64,7 @@ LogFile=#1\\big.log
 Count=1
 Dir1=C:\\Big
 Desc1=Папка программы
+Macro1=1
 [FileGroups]
 Count=1
 Name1=Данные
@@ -98,7 +99,6 @@ snapshot() {
     find . \( -path ./robot -o -path ./media -o -path ./windows/temp -o -path './users/*/Temp' \
       -o -path './users/*/AppData/Local/Temp' -o -name '*.log' -path './windows/*' \) -prune -o -printf '%y %p %s\n' |
     sort) >"$checks/$name.files"
-  wineserver -w 2>/dev/null || true
   local part
   : >"$checks/$name.reg"
   for part in 'HKEY_LOCAL_MACHINE\Software' 'HKEY_CURRENT_USER\Software'; do
@@ -149,6 +149,7 @@ start_setup() {
 answer_box() {
   local text
   text=$(robot box 20000) || fail "no message box (expected \"$1\")"
+  echo "$text" >>"$checks/boxes.txt"
   case "$text" in *"$1"*) ;; *) fail "unexpected message box: $text (expected \"$1\")" ;; esac
   [ -n "${3:-}" ] && shot "$3"
   robot answer "$2" || fail "cannot answer the box \"$1\""
@@ -157,22 +158,32 @@ answer_box() {
 # Licence (when the package has one), the warning, Start, SetupType, the
 # copy confirmation.
 walk_to_copy() {
-  local title=$1 licence=$2 shots=${3:-}
+  local title=$1 licence=$2 want_shots=${3:-}
   if [ "$licence" = yes ]; then
     robot wait "Лицензионное соглашение" 60000 || fail "the licence did not appear"
-    [ -n "$shots" ] && shot licence
+    [ -n "$want_shots" ] && shot licence
     robot click "Лицензионное соглашение" "Принимаю" || fail "cannot accept the licence"
   fi
-  answer_box "закройте все остальные программы" 1 ${shots:+warning}
+  answer_box "закройте все остальные программы" 1 ${want_shots:+warning}
   robot wait "$title" 10000 || fail "the wizard is not shown"
-  [ -n "$shots" ] && shot start
+  [ -n "$want_shots" ] && shot start
   robot click "$title" "Дальше" || fail "cannot press Next on Start"
   robot expect "$title" "Варианты установки:" || fail "no SetupType page"
-  [ -n "$shots" ] && shot setup-type
+  [ -n "$want_shots" ] && shot setup-type
   robot click "$title" "Дальше" || fail "cannot press Next on SetupType"
+  confirm_copy "$want_shots"
+}
+
+# The copy confirmation: the wizard's own dialog "Подтверждение" with "Да"
+# and "Нет", or (older wizards) a system message box answered by its ID.
+confirm_copy() {
   robot wait "Подтверждение" 10000 || fail "no copy confirmation"
-  [ -n "$shots" ] && shot confirm-copy
-  robot click "Подтверждение" "Да" || fail "cannot confirm copying"
+  [ -n "${1:-}" ] && shot confirm-copy
+  if robot expect "Подтверждение" "Да" >/dev/null; then
+    robot click "Подтверждение" "Да" || fail "cannot confirm copying"
+  else
+    answer_box "" 6
+  fi
 }
 
 # finish: untick the readme and the program start, press OK, wait for the end.
@@ -188,63 +199,66 @@ finish() {
   wine_wait_desktop_gone 60 || fail "setup.exe did not end after Finish"
 }
 
-snapshot before
-
 # --- 3. damaged later volume: fatal error, rollback --------------------
-start_setup "$out/media/damaged" Disk1
-walk_to_copy "$caption" yes
-answer_box "Фатальная ошибка" 1 damaged-fatal
-wine_wait_desktop_gone 60 || fail "setup.exe did not end after the fatal error"
-snapshot after-damaged
-same_state before after-damaged "damaged volume"
+scenario_damaged() {
+  start_setup "$out/media/damaged" Disk1
+  walk_to_copy "$caption" yes
+  answer_box "Фатальная ошибка" 1 damaged-fatal
+  wine_wait_desktop_gone 60 || fail "setup.exe did not end after the fatal error"
+  snapshot after-damaged
+  same_state before after-damaged "damaged volume"
+}
 
 # --- 4. Break during the extraction ------------------------------------
-start_setup "$out/media/big"
-big_caption="Установка программы Большой пакет 1.0"
-walk_to_copy "$big_caption" no
-robot wait-text "$big_caption" "Копирование файла" 30000 || fail "the Process page did not appear"
-shot process-big
-robot click "$big_caption" "Прервать установку" || fail "cannot press Break"
-answer_box "Прервать установку программы?" 6 break-question
-wine_wait_desktop_gone 120 || fail "setup.exe did not end after the Break"
-snapshot after-break
-same_state before after-break "Break during the extraction"
+scenario_break() {
+  start_setup "$out/media/big"
+  big_caption="Установка программы Большой пакет 1.0"
+  walk_to_copy "$big_caption" no
+  robot wait-text "$big_caption" "Копирование файла" 30000 || fail "the Process page did not appear"
+  shot process-big
+  robot click "$big_caption" "Прервать установку" || fail "cannot press Break"
+  answer_box "Прервать установку программы?" 6 break-question
+  wine_wait_desktop_gone 120 || fail "setup.exe did not end after the Break"
+  snapshot after-break
+  same_state before after-break "Break during the extraction"
+}
 
 # --- 1. the example package through every page -------------------------
-start_setup "$out/media/full"
-walk_to_copy "$caption" yes shots
-robot wait-text "$caption" "Копирование файла" 30000 && shot process || true
-finish "$caption"
-snapshot after-install
+scenario_install() {
+  start_setup "$out/media/full"
+  walk_to_copy "$caption" yes shots
+  robot wait-text "$caption" "Копирование файла" 30000 && shot process || true
+  finish "$caption"
+  snapshot after-install
 
-for f in demo.exe demo.htm "Прочти меня.txt" demo.ini democtl.ocx demo.tlb Uninst.exe demo-install.log; do
-  [ -f "$app_dir/$f" ] || fail "not installed: $f"
-done
-[ -f "$WINEPREFIX/drive_c/windows/system32/democore.dll" ] || fail "not installed: democore.dll"
-grep -q "Data=C:\\\\Program Files\\\\Демо\\\\Данные" <(iconv -f CP1251 -t UTF-8 "$app_dir/demo.ini") ||
-  fail "demo.ini: its path macros were not expanded"
-log_utf8=$checks/install-log.txt
-iconv -f CP1251 -t UTF-8 "$app_dir/demo-install.log" | tr -d '\r' >"$log_utf8"
-head -n1 "$log_utf8" | grep -qx "Uninstall information storage. Version 2." || fail "the log has no format line"
-for line in "File=C:\\Program Files\\Демо\\demo.exe" "RegSharedIncrement=C:\\windows\\system32\\democore.dll" \
-            "RegEntry=DemoProgram" "OCX=C:\\Program Files\\Демо\\democtl.ocx" "TLB=C:\\Program Files\\Демо\\demo.tlb"; do
-  grep -qiF "$line" "$log_utf8" || fail "the log lacks \"$line\""
-done
-links=$(find "$WINEPREFIX/drive_c/users" -name 'Демо-программа.lnk' | wc -l)
-[ "$links" -ge 2 ] || fail "expected the Programs and Desktop links, found $links"
-reg_query() { "$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r'; }
-reg_query 'HKLM\Software\Пример\Демо' InstallDir | grep -q 'C:\\Program Files\\Демо' ||
-  fail "HKLM\\Software\\Пример\\Демо InstallDir is not set"
-uninstall_string=$(reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DemoProgram' UninstallString |
-  sed -n 's/.*REG_SZ[[:space:]]*//p')
-[ -n "$uninstall_string" ] || fail "no UninstallString"
-reg_query 'HKCR\Demo.Control\CLSID' '' >/dev/null || fail "the COM server is not registered"
-echo "wine-scenarios: installed; UninstallString: $uninstall_string"
+  for f in demo.exe demo.htm "Прочти меня.txt" demo.ini democtl.ocx demo.tlb Uninst.exe demo-install.log; do
+    [ -f "$app_dir/$f" ] || fail "not installed: $f"
+  done
+  [ -f "$WINEPREFIX/drive_c/windows/system32/democore.dll" ] || fail "not installed: democore.dll"
+  grep -q "Data=C:\\\\Program Files\\\\Демо\\\\Данные" <(iconv -f CP1251 -t UTF-8 "$app_dir/demo.ini") ||
+    fail "demo.ini: its path macros were not expanded"
+  log_utf8=$checks/install-log.txt
+  iconv -f CP1251 -t UTF-8 "$app_dir/demo-install.log" | tr -d '\r' >"$log_utf8"
+  head -n1 "$log_utf8" | grep -qx "Uninstall information storage. Version 2." || fail "the log has no format line"
+  for line in "File=C:\\Program Files\\Демо\\demo.exe" "RegSharedIncrement=C:\\windows\\system32\\democore.dll" \
+              "RegEntry=DemoProgram" "OCX=C:\\Program Files\\Демо\\democtl.ocx" "TLB=C:\\Program Files\\Демо\\demo.tlb"; do
+    grep -qiF "$line" "$log_utf8" || fail "the log lacks \"$line\""
+  done
+  links=$(find "$WINEPREFIX/drive_c/users" -name 'Демо-программа.lnk' | wc -l)
+  [ "$links" -ge 2 ] || fail "expected the Programs and Desktop links, found $links"
+  reg_query() { "$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r'; }
+  reg_query 'HKLM\Software\Пример\Демо' InstallDir | grep -q 'C:\\Program Files\\Демо' ||
+    fail "HKLM\\Software\\Пример\\Демо InstallDir is not set"
+  uninstall_string=$(reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DemoProgram' UninstallString |
+    sed -n 's/.*REG_SZ[[:space:]]*//p')
+  [ -n "$uninstall_string" ] || fail "no UninstallString"
+  reg_query 'HKCR\Demo.Control\CLSID' '' >/dev/null || fail "the COM server is not registered"
+  echo "wine-scenarios: installed; UninstallString: $uninstall_string"
 
-# The same run on the simulated machine: the same files and the same log.
-"$setupkit" simulate "$out/media/full" --answers "$root/examples/answers.ini" >"$checks/simulate.txt" ||
-  fail "setupkit simulate did not install (see $checks/simulate.txt)"
-python3 - "$checks/simulate.txt" "$log_utf8" <<'PY' || fail "the simulated run differs from the real one"
+  # The same run on the simulated machine: the same files and the same log.
+  "$setupkit" simulate "$out/media/full" --answers "$root/examples/answers.ini" >"$checks/simulate.txt" ||
+    fail "setupkit simulate did not install (see $checks/simulate.txt)"
+  python3 - "$checks/simulate.txt" "$log_utf8" <<'PY' || fail "the simulated run differs from the real one"
 import sys
 sim = open(sys.argv[1], encoding="utf-8").read()
 real = [l for l in open(sys.argv[2], encoding="utf-8").read().split("\n") if l]
@@ -256,35 +270,52 @@ for l in missing:
     print("only in the real run:", l)
 sys.exit(1 if missing or not keep else 0)
 PY
-echo "wine-scenarios: setupkit simulate shows the same files and log lines"
+  echo "wine-scenarios: setupkit simulate shows the same files and log lines"
+}
 
 # --- 2. removal through the Uninstall entry ----------------------------
-wine_run_desktop cmd /c "$uninstall_string"
-answer_box "Удалить программу" 6 uninstall-confirm
-while text=$(robot box 20000); do
-  case "$text" in
-    *"больше не используется"*) shot uninstall-shared; robot answer 6 ;;
-    *"удалена"*|*"Удаление завершено"*) shot uninstall-done; echo "$text" >"$checks/uninstall-report.txt"; robot answer 1; break ;;
-    *) fail "unexpected box during the removal: $text" ;;
-  esac
-done
-wine_wait_desktop_gone 60 || fail "the uninstaller did not end"
-grep -q "удалена" "$checks/uninstall-report.txt" || fail "the removal reported problems: $(cat "$checks/uninstall-report.txt")"
-snapshot after-uninstall
-same_state before after-uninstall "install, then uninstall"
+scenario_uninstall() {
+  wine_run_desktop cmd /c "$uninstall_string"
+  answer_box "Удалить программу" 6 uninstall-confirm
+  while text=$(robot box 20000); do
+    case "$text" in
+      *"больше не используется"*) shot uninstall-shared; robot answer 6 ;;
+      *"удалена"*|*"Удаление завершено"*) shot uninstall-done; echo "$text" >"$checks/uninstall-report.txt"; robot answer 1; break ;;
+      *) fail "unexpected box during the removal: $text" ;;
+    esac
+  done
+  wine_wait_desktop_gone 60 || fail "the uninstaller did not end"
+  grep -q "удалена" "$checks/uninstall-report.txt" || fail "the removal reported problems: $(cat "$checks/uninstall-report.txt")"
+  snapshot after-uninstall
+  same_state before after-uninstall "install, then uninstall"
+}
 
 # --- 5. volumes on Disk1/Disk2, the second disk elsewhere ---------------
-rm -rf "$WINEPREFIX/drive_c/media"
-cp -r "$out/media/disks" "$WINEPREFIX/drive_c/media"
-mkdir -p "$WINEPREFIX/drive_c/second"
-mv "$WINEPREFIX"/drive_c/media/Disk2/* "$WINEPREFIX/drive_c/second/"
-rmdir "$WINEPREFIX/drive_c/media/Disk2"
-wine_run_desktop 'C:\media\Disk1\setup.exe'
-walk_to_copy "$caption" yes
-robot wait "Выбор каталога" 60000 || fail "no next-volume prompt"
-shot next-volume
-robot settext "Выбор каталога" 'C:\second\' || fail "cannot type the volume's folder"
-robot click "Выбор каталога" "OK" || fail "cannot confirm the volume's folder"
-finish "$caption"
-[ -f "$app_dir/demo.exe" ] || fail "the split package did not install"
-echo "wine-scenarios: passed; screenshots in $out/screenshots"
+scenario_disks() {
+  rm -rf "$WINEPREFIX/drive_c/media"
+  cp -r "$out/media/disks" "$WINEPREFIX/drive_c/media"
+  mkdir -p "$WINEPREFIX/drive_c/second"
+  mv "$WINEPREFIX"/drive_c/media/Disk2/* "$WINEPREFIX/drive_c/second/"
+  rmdir "$WINEPREFIX/drive_c/media/Disk2"
+  wine_run_desktop 'C:\media\Disk1\setup.exe'
+  walk_to_copy "$caption" yes
+  robot wait "Выбор каталога" 60000 || fail "no next-volume prompt"
+  shot next-volume
+  robot settext "Выбор каталога" 'C:\second\' || fail "cannot type the volume's folder"
+  robot click "Выбор каталога" "OK" || fail "cannot confirm the volume's folder"
+  finish "$caption"
+  [ -f "$app_dir/demo.exe" ] || fail "the split package did not install"
+  echo "wine-scenarios: the split package installed with the second disk elsewhere"
+}
+
+# WINE_SCENARIOS picks scenarios by name (the removal needs the installation
+# before it); by default every one runs, in this order.
+scenarios=${WINE_SCENARIOS:-damaged break install uninstall disks}
+snapshot before
+for name in $scenarios; do
+  t0=$SECONDS
+  "scenario_$name"
+  echo "wine-scenarios: $name took $((SECONDS - t0)) s"
+done
+echo "wine-scenarios: passed ($scenarios); screenshots in $out/screenshots"
+

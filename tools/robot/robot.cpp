@@ -7,6 +7,13 @@
 //   robot wait-gone CAPTION [TIMEOUT_MS]   the window is gone
 //   robot list CAPTION                      its child windows: class, id, state, text
 //   robot expect CAPTION TEXT               a visible child shows TEXT
+//   robot wait-text CAPTION TEXT [TIMEOUT_MS]
+//                                           a visible child shows a text that
+//                                           contains TEXT within the time
+//   robot checked CAPTION TEXT              exit 0 when the check box TEXT is
+//                                           checked, 1 when it is not
+//   robot settext CAPTION TEXT              WM_SETTEXT on the window's first
+//                                           visible edit control
 //   robot click CAPTION TEXT                post BM_CLICK to the button TEXT
 //   robot box [TIMEOUT_MS]                  print the text of the message box shown
 //   robot answer ID [TIMEOUT_MS]            press button ID of the message box
@@ -135,6 +142,23 @@ HWND findChild(HWND parent, const std::wstring& text, bool visibleOnly) {
   return nullptr;
 }
 
+// A visible child whose text contains `part` (accelerators ignored).
+HWND findChildContaining(HWND parent, const std::wstring& part) {
+  for (HWND h : childrenOf(parent)) {
+    if (!IsWindowVisible(h)) continue;
+    const std::wstring text = textOf(h);
+    if (text.find(part) != std::wstring::npos || withoutAccelerators(text).find(part) != std::wstring::npos) return h;
+  }
+  return nullptr;
+}
+
+HWND findEdit(HWND parent) {
+  for (HWND h : childrenOf(parent)) {
+    if (IsWindowVisible(h) && _wcsicmp(classOf(h).c_str(), L"Edit") == 0) return h;
+  }
+  return nullptr;
+}
+
 // --- commands -------------------------------------------------------------------
 
 int list(HWND top) {
@@ -187,6 +211,20 @@ int run(const std::vector<std::wstring>& args) {
     }
     return 0;
   }
+  if (cmd == L"wait-text" && args.size() >= 4) {
+    // The window may come and go (a page change recreates nothing, but a
+    // dialog may not exist yet): look it up on every round.
+    const ULONGLONG end = GetTickCount64() + timeoutArg(args, 4, 10000);
+    for (;;) {
+      HWND top = findTopWindow(args[2]);
+      if (top != nullptr && findChildContaining(top, args[3]) != nullptr) return 0;
+      if (GetTickCount64() >= end) {
+        print("no visible text \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+        return 1;
+      }
+      Sleep(100);
+    }
+  }
   if (cmd == L"box" || cmd == L"answer") {
     const bool answer = cmd == L"answer";
     if (answer && args.size() < 3) return 2;
@@ -219,6 +257,29 @@ int run(const std::vector<std::wstring>& args) {
     if (findChild(top, args[3], true) != nullptr) return 0;
     print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
     return 1;
+  }
+  if (cmd == L"checked") {
+    HWND b = findChild(top, args[3], true);
+    if (b == nullptr) {
+      print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+      return 2;
+    }
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutW(b, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state)) return 2;
+    return state == BST_CHECKED ? 0 : 1;
+  }
+  if (cmd == L"settext") {
+    HWND e = findEdit(top);
+    if (e == nullptr) {
+      print("no visible edit control in \"" + utf8(args[2]) + "\"");
+      return 1;
+    }
+    DWORD_PTR done = 0;
+    if (!SendMessageTimeoutW(e, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[3].c_str()), SMTO_ABORTIFHUNG, 2000,
+                             &done)) {
+      return 1;
+    }
+    return done != 0 ? 0 : 1;
   }
   if (cmd == L"center") {
     HWND c = findChild(top, args[3], true);
@@ -283,6 +344,6 @@ int main() {
     }
   }
   const int rc = run(args);
-  if (rc == 2) print("usage: robot [--desktop NAME] wait|wait-gone|list|expect|click|center|box|answer|close ...");
+  if (rc == 2) print("usage: robot [--desktop NAME] wait|wait-gone|wait-text|list|expect|checked|settext|click|center|box|answer|close ...");
   return rc;
 }

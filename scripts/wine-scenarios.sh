@@ -124,12 +124,35 @@ open(path, "w", encoding="utf-8").write("\n".join(out))
 PY
 }
 
-# same_state BEFORE AFTER WHAT: fails with the differences when they differ.
+# same_state BEFORE AFTER WHAT: fails, naming every file, folder, key and
+# value that was added, removed or changed, when the states differ.
 same_state() {
-  if ! diff -u "$checks/$1.files" "$checks/$2.files" >"$checks/$2.files.diff" ||
-     ! diff -u "$checks/$1.reg" "$checks/$2.reg" >"$checks/$2.reg.diff"; then
-    cat "$checks/$2.files.diff" "$checks/$2.reg.diff" 2>/dev/null | head -80
-    fail "$3: the prefix differs from its state before (diffs in $checks)"
+  diff -u "$checks/$1.files" "$checks/$2.files" >"$checks/$2.files.diff" || true
+  diff -u "$checks/$1.reg" "$checks/$2.reg" >"$checks/$2.reg.diff" || true
+  if [ -s "$checks/$2.files.diff" ] || [ -s "$checks/$2.reg.diff" ]; then
+    python3 - "$checks/$2.files.diff" "$checks/$2.reg.diff" <<'PY' | tee "$checks/$2.differences.txt"
+import sys
+files, reg = (open(p, encoding="utf-8").read().split("\n") for p in sys.argv[1:])
+kinds = {"f": "file", "d": "folder", "l": "link"}
+for line in files:
+    if line[:1] in "+-" and not line.startswith(("+++", "---")) and len(line) > 3:
+        kind, rest = line[1:].split(" ", 1)
+        path, size = rest.rsplit(" ", 1)
+        what = "left behind" if line[0] == "+" else "missing now"
+        print("%s: %s C:%s%s" % (what, kinds.get(kind, kind), path[1:].replace("/", "\\"),
+                                 " (%s bytes)" % size if kind == "f" else ""))
+key = None
+for line in reg:
+    if line.startswith(("+++", "---", "@@")):
+        continue
+    body = line[1:]
+    if body.startswith("["):
+        key = body
+    if line[:1] in "+-" and body.strip():
+        what = "left behind" if line[0] == "+" else "missing now"
+        print("%s: registry %s" % (what, body if body.startswith("[") else "%s %s" % (key, body)))
+PY
+    fail "$3: the prefix differs from its state before (above; diffs in $checks)"
   fi
   echo "wine-scenarios: $3: the prefix is as it was before"
 }
@@ -217,6 +240,14 @@ scenario_break() {
   robot wait-text "$big_caption" "Копирование файла" 30000 || fail "the Process page did not appear"
   shot process-big
   robot click "$big_caption" "Прервать установку" || fail "cannot press Break"
+  # The question holds the extraction: big.bin must be part-written now,
+  # or the Break came too late to test anything.
+  robot wait "Подтверждение" 10000 || fail "no Break question"
+  local partial
+  partial=$(stat -c %s "$WINEPREFIX/drive_c/Big/big.bin" 2>/dev/null || echo 0)
+  [ "$partial" -gt 0 ] && [ "$partial" -lt $((384 << 20)) ] ||
+    fail "big.bin is not part-written at the Break ($partial bytes)"
+  echo "wine-scenarios: Break pressed with big.bin at $partial of $((384 << 20)) bytes"
   answer_box "Прервать установку программы?" 6 break-question
   wine_wait_desktop_gone 120 || fail "setup.exe did not end after the Break"
   snapshot after-break
@@ -246,36 +277,78 @@ scenario_install() {
   done
   links=$(find "$WINEPREFIX/drive_c/users" -name 'Демо-программа.lnk' | wc -l)
   [ "$links" -ge 2 ] || fail "expected the Programs and Desktop links, found $links"
-  reg_query() { "$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r'; }
-  reg_query 'HKLM\Software\Пример\Демо' InstallDir | grep -q 'C:\\Program Files\\Демо' ||
+  # Registry values from the export (reg query prints Cyrillic in the
+  # console's code page).
+  reg_value() {
+    python3 - "$checks/after-install.reg" "$1" "$2" <<'PY'
+import sys
+path, key, name = sys.argv[1:]
+want = '"%s"=' % name if name != "@" else "@="
+section = None
+for line in open(path, encoding="utf-8").read().split("\n"):
+    if line.startswith("["):
+        section = line[1:-1]
+    elif section is not None and section.lower() == key.lower() and line.startswith(want):
+        value = line[len(want):]
+        if value.startswith('"'):
+            value = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+        print(value)
+        sys.exit(0)
+sys.exit(1)
+PY
+  }
+  reg_value 'HKEY_LOCAL_MACHINE\Software\Пример\Демо' InstallDir | grep -qx 'C:\\Program Files\\Демо\\' ||
     fail "HKLM\\Software\\Пример\\Демо InstallDir is not set"
-  uninstall_string=$(reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\DemoProgram' UninstallString |
-    sed -n 's/.*REG_SZ[[:space:]]*//p')
-  [ -n "$uninstall_string" ] || fail "no UninstallString"
-  reg_query 'HKCR\Demo.Control\CLSID' '' >/dev/null || fail "the COM server is not registered"
+  reg_value 'HKEY_CURRENT_USER\Software\Пример\Демо' Runs | grep -qx 'dword:00000000' ||
+    fail "HKCU\\Software\\Пример\\Демо Runs is not set"
+  uninstall_string=$(reg_value 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\DemoProgram' \
+    UninstallString) || fail "no UninstallString"
+  reg_value 'HKEY_LOCAL_MACHINE\Software\Classes\Demo.Control\CLSID' @ >/dev/null ||
+    fail "the COM server is not registered"
+  reg_value 'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' \
+    'C:\\windows\\system32\\democore.dll' | grep -qx 'hex:01,00,00,00' ||
+    fail "democore.dll has no SharedDLLs count of 1"
   echo "wine-scenarios: installed; UninstallString: $uninstall_string"
 
-  # The same run on the simulated machine: the same files and the same log.
-  "$setupkit" simulate "$out/media/full" --answers "$root/examples/answers.ini" >"$checks/simulate.txt" ||
-    fail "setupkit simulate did not install (see $checks/simulate.txt)"
-  python3 - "$checks/simulate.txt" "$log_utf8" <<'PY' || fail "the simulated run differs from the real one"
-import sys
-sim = open(sys.argv[1], encoding="utf-8").read()
-real = [l for l in open(sys.argv[2], encoding="utf-8").read().split("\n") if l]
-# Lines that name the program's own files must be the same in both runs;
-# links and the system directory are named by each machine's own folders.
-keep = [l for l in real if "Program Files" in l and not l.startswith(("ShellLink=", "ShellFolder="))]
-missing = [l for l in keep if l.lower() not in sim.lower()]
-for l in missing:
-    print("only in the real run:", l)
-sys.exit(1 if missing or not keep else 0)
-PY
-  echo "wine-scenarios: setupkit simulate shows the same files and log lines"
+  # The same run on the simulated machine, which gets the SharedDLLs key the
+  # prefix was given: the same log, files and registry values.
+  local machine=$out/media/machine
+  mkdir -p "$machine"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs]\r\n' \
+    >"$machine/registry.reg"
+  "$setupkit" simulate "$out/media/full" --machine "$machine" --answers "$root/examples/answers.ini" \
+    >"$checks/simulate.txt" || fail "setupkit simulate did not install (see $checks/simulate.txt)"
+  python3 "$root/scripts/wine-vs-simulate.py" "$checks/simulate.txt" "$log_utf8" "$checks/before.files" \
+    "$checks/after-install.files" "$checks/after-install.reg" >"$checks/vs-simulate.txt" || {
+    cat "$checks/vs-simulate.txt"
+    fail "the simulated run differs from the real one"
+  }
+  echo "wine-scenarios: setupkit simulate agrees: $(tail -n1 "$checks/vs-simulate.txt")"
 }
 
 # --- 2. removal through the Uninstall entry ----------------------------
 scenario_uninstall() {
-  wine_run_desktop cmd /c "$uninstall_string"
+  # The command line split as Windows splits it: quotes group, and the
+  # program is started with its arguments as the entry says.
+  local argv=()
+  mapfile -t argv < <(python3 - "$uninstall_string" <<'PY'
+import sys
+line, args, cur, quoted, have = sys.argv[1], [], "", False, False
+for ch in line:
+    if ch == '"':
+        quoted, have = not quoted, True
+    elif ch in " \t" and not quoted:
+        if have or cur:
+            args.append(cur)
+        cur, have = "", False
+    else:
+        cur += ch
+if have or cur:
+    args.append(cur)
+print("\n".join(args))
+PY
+  )
+  wine_run_desktop "${argv[@]}"
   answer_box "Удалить программу" 6 uninstall-confirm
   while text=$(robot box 20000); do
     case "$text" in
@@ -311,6 +384,10 @@ scenario_disks() {
 # WINE_SCENARIOS picks scenarios by name (the removal needs the installation
 # before it); by default every one runs, in this order.
 scenarios=${WINE_SCENARIOS:-damaged break install uninstall disks}
+# Windows always has the SharedDLLs key, a fresh Wine prefix has not; the
+# engine counts shared files only in an existing key.
+"$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' /f </dev/null >/dev/null 2>&1 ||
+  fail "cannot create the SharedDLLs key"
 snapshot before
 for name in $scenarios; do
   t0=$SECONDS

@@ -18,6 +18,11 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs"
 ctest --preset win64
 
+echo "== real installations under Wine + Xvfb"
+# The example package, a damaged volume, a Break, the removal and a split
+# medium, on one prefix made for this run.
+bash scripts/wine-scenarios.sh build/win64 build/linux/tools/setupkit/setupkit build/win64/wine-scenarios
+
 echo "== win32 (shipped build)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"

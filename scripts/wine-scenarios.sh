@@ -359,6 +359,13 @@ PY
   done
   wine_wait_desktop_gone 60 || fail "the uninstaller did not end"
   grep -q "удалена" "$checks/uninstall-report.txt" || fail "the removal reported problems: $(cat "$checks/uninstall-report.txt")"
+  [ ! -e "$app_dir/demo.exe" ] && [ ! -e "$WINEPREFIX/drive_c/windows/system32/democore.dll" ] ||
+    fail "the removal left the program's files"
+  echo "wine-scenarios: removed through the UninstallString"
+}
+
+# --- 2b. after the removal the prefix is as it was before the installation
+scenario_uninstall_clean() {
   snapshot after-uninstall
   same_state before after-uninstall "install, then uninstall"
 }
@@ -370,6 +377,7 @@ scenario_disks() {
   mkdir -p "$WINEPREFIX/drive_c/second"
   mv "$WINEPREFIX"/drive_c/media/Disk2/* "$WINEPREFIX/drive_c/second/"
   rmdir "$WINEPREFIX/drive_c/media/Disk2"
+  touch "$checks/disks-start"
   wine_run_desktop 'C:\media\Disk1\setup.exe'
   walk_to_copy "$caption" yes
   robot wait "Выбор каталога" 60000 || fail "no next-volume prompt"
@@ -377,12 +385,21 @@ scenario_disks() {
   robot settext "Выбор каталога" 'C:\second\' || fail "cannot type the volume's folder"
   robot click "Выбор каталога" "OK" || fail "cannot confirm the volume's folder"
   finish "$caption"
-  [ -f "$app_dir/demo.exe" ] || fail "the split package did not install"
+  # A new log; democtl.ocx and demo.tlb come from the second disk (their
+  # times are the members', so only their bytes tell).
+  [ "$app_dir/demo-install.log" -nt "$checks/disks-start" ] || fail "the split package wrote no log"
+  for f in democtl.ocx demo.tlb; do
+    cmp -s "$app_dir/$f" "$win/examples/demo/bin/files/$f" || fail "the split package did not install $f"
+  done
   echo "wine-scenarios: the split package installed with the second disk elsewhere"
 }
 
 # WINE_SCENARIOS picks scenarios by name (the removal needs the installation
 # before it); by default every one runs, in this order.
+# uninstall_clean is left out: the removal leaves the uninstaller
+# (Uninst.exe and its folder), the parent key Software\Пример of the
+# created keys (HKLM and HKCU) and the Start menu folder "Пример" above the
+# created link folder behind; it names each leftover when run.
 scenarios=${WINE_SCENARIOS:-damaged break install uninstall disks}
 # Windows always has the SharedDLLs key, a fresh Wine prefix has not; the
 # engine counts shared files only in an existing key.
@@ -391,7 +408,7 @@ scenarios=${WINE_SCENARIOS:-damaged break install uninstall disks}
 snapshot before
 for name in $scenarios; do
   t0=$SECONDS
-  "scenario_$name"
+  "scenario_${name//-/_}"
   echo "wine-scenarios: $name took $((SECONDS - t0)) s"
 done
 echo "wine-scenarios: passed ($scenarios); screenshots in $out/screenshots"

@@ -128,6 +128,7 @@ shot() {
   sleep 0.7  # let the windows paint
   import -window root "$shots/$(printf %02d $step)-$1.png"
 }
+# expect waits (up to 5 s) for the text, so no step sleeps before it.
 expect() { robot expect "$caption" "$1" || fail "no visible \"$1\""; }
 
 "$wine" explorer /desktop=smoke,1024x768 'C:\pkg\setup.exe' </dev/null >/dev/null 2>&1 &
@@ -152,14 +153,12 @@ expect "Для установки программы необходимо 2048 K
 shot start
 
 robot click "$caption" "Дальше" || fail "cannot press Next on Start"
-sleep 0.3
 expect "Варианты установки:"
 expect "Полная"
 shot setup-type
 
 robot click "$caption" "По выбору пользователя" || fail "cannot choose the custom setup"
 robot click "$caption" "Дальше" || fail "cannot press Next on SetupType"
-sleep 0.3
 expect "Выбор компонентов для установки программы:"
 shot custom
 
@@ -168,13 +167,11 @@ box=$(robot box 10000) || fail "no copy confirmation"
 case "$box" in *"готова начать копирование файлов"*) ;; *) fail "unexpected confirmation: $box" ;; esac
 shot confirm-copy
 robot answer 7 || fail "cannot refuse copying"
-sleep 0.3
 expect "Выбор компонентов для установки программы:"
 
 robot click "$caption" "Дальше" || fail "cannot press Next again"
 robot box 10000 >/dev/null || fail "no copy confirmation the second time"
 robot answer 6 || fail "cannot accept copying"
-sleep 0.5
 expect "Установка программы успешно завершена"
 expect "Просмотреть информационный файл"
 expect "Запустить установленную программу"

@@ -1,6 +1,8 @@
 #!/bin/bash
 # Builds the Linux and Windows targets and runs every test suite.
 #   linux   native build, unit and component tests
+#   linux-asan  the archive, script-reader and fuzz-replay suites built with
+#           AddressSanitizer and UBSan (only the targets those suites need)
 #   win64   64-bit MinGW build; its tests run under 64-bit Wine
 #   win32   32-bit MinGW build: the shipped setup.exe; its tests run under
 #           32-bit Wine where this machine can execute 32-bit code
@@ -12,6 +14,11 @@ echo "== linux"
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$jobs"
 ctest --preset linux -j "$jobs"
+
+echo "== linux-asan (AddressSanitizer and UBSan)"
+cmake --preset linux-asan >/dev/null
+cmake --build --preset linux-asan -j "$jobs"
+ctest --preset linux-asan -j "$jobs"
 
 echo "== win64 (tests under Wine)"
 cmake --preset win64 >/dev/null

@@ -234,6 +234,10 @@ Result<std::string> WindowsFileSystem::shortPath(const std::string& path) {
 uint32_t WindowsFileSystem::logicalDrives() { return ::GetLogicalDrives(); }
 
 DriveType WindowsFileSystem::driveType(const std::string& root) {
+  // A directory below a drive's root is no root, as Windows answers; Wine
+  // would answer with the drive's type.
+  const bool letter = root.size() >= 2 && root[1] == ':';
+  if (letter && (root.size() > 3 || (root.size() == 3 && root[2] != '\\' && root[2] != '/'))) return DriveType::noRootDir;
   return static_cast<DriveType>(::GetDriveTypeW(wide(root).c_str()));
 }
 

@@ -173,6 +173,35 @@ TEST_F(Startup, RejectedOrMalformedScriptEndsCleanly) {
   }
 }
 
+// A script cut short while unpacking must never be read as a shorter valid
+// one: its first part alone is a valid script that names a title.
+TEST_F(Startup, ScriptCutWhileUnpackingIsNeverReadAsAShorterOne) {
+  std::string filler;
+  while (filler.size() < 300000) filler += "; padding line of the script\r\n";
+  const std::string script = Script("[Main]\r\nTitle=Cut\r\n" + filler + "[Main]\r\nCopyright=End\r\n");
+  const std::string archive = StoredRar5({{"Install.Ini", script}});
+  const size_t at = archive.find(filler);
+  ASSERT_NE(at, std::string::npos);
+  for (bool diskFull : {true, false}) {
+    SCOPED_TRACE(diskFull ? "disk full while writing the script" : "archive ends in the script");
+    machine.faults().clear();
+    ASSERT_TRUE(machine.addFile("D:\\install.dat", diskFull ? archive : archive.substr(0, at + filler.size() / 2)).ok());
+    if (diskFull)
+      machine.failNth(platform::sim::Op::write, 2, platform::Status(platform::Code::diskFull, 112));
+    ::ui::Application run(std::make_unique<::ui::headless::HeadlessRenderer>([](const std::string& m) { ADD_FAILURE() << m; }));
+    auto& r = static_cast<::ui::headless::HeadlessRenderer&>(run.renderer());
+    WizardMessageUi m(run);
+    startup::SetupContext c(machine, m);
+    r.expectMessageBox().withIcon(MessageIcon::Error).withText("Недопустимая версия файла директив");
+    InstallForm f(run, c, dialogs, driver);
+    f.form().showForm();
+    EXPECT_TRUE(run.terminated());
+    EXPECT_NE(c.model.Main.Title, "Cut");
+    EXPECT_TRUE(dialogs.backgrounds.empty());
+    EXPECT_FALSE(machine.files().exists(std::string(kTemp) + "Install.Ini"));
+  }
+}
+
 TEST_F(Startup, HookLibraryAnswersThroughTheModel) {
   std::vector<std::string> asked;
   machine.registerLibrary(std::string(kTemp) + "Install.Dll",

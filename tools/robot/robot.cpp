@@ -6,7 +6,8 @@
 //   robot wait CAPTION [TIMEOUT_MS]        the window appears
 //   robot wait-gone CAPTION [TIMEOUT_MS]   the window is gone
 //   robot list CAPTION                      its child windows: class, id, state, text
-//   robot expect CAPTION TEXT               a visible child shows TEXT
+//   robot expect CAPTION TEXT [TIMEOUT_MS]  a visible child shows TEXT (waits
+//                                           for it, like wait)
 //   robot click CAPTION TEXT                post BM_CLICK to the button TEXT
 //   robot box [TIMEOUT_MS]                  print the text of the message box shown
 //   robot answer ID [TIMEOUT_MS]            press button ID of the message box
@@ -206,6 +207,21 @@ int run(const std::vector<std::wstring>& args) {
     }
     return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
   }
+  if (cmd == L"expect" && args.size() >= 4) {
+    // Pages change after the click that asked for them: wait for the text
+    // instead of guessing how long the change takes.
+    const ULONGLONG end = GetTickCount64() + timeoutArg(args, 4, 5000);
+    for (;;) {
+      HWND top = findTopWindow(args[2]);
+      if (top != nullptr && findChild(top, args[3], true) != nullptr) return 0;
+      if (GetTickCount64() >= end) {
+        print(top == nullptr ? "no window \"" + utf8(args[2]) + "\""
+                             : "no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+        return 1;
+      }
+      Sleep(100);
+    }
+  }
   if (args.size() < 3) return 2;
   HWND top = findTopWindow(args[2]);
   if (top == nullptr) {
@@ -215,11 +231,6 @@ int run(const std::vector<std::wstring>& args) {
   if (cmd == L"list") return list(top);
   if (cmd == L"close") return PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
   if (args.size() < 4) return 2;
-  if (cmd == L"expect") {
-    if (findChild(top, args[3], true) != nullptr) return 0;
-    print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
-    return 1;
-  }
   if (cmd == L"center") {
     HWND c = findChild(top, args[3], true);
     RECT r{};

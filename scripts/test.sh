@@ -28,10 +28,11 @@ ctest --preset win64
 echo "== win32 (shipped build)"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
-# The shipped program cannot run here; check its file instead: an i386 GUI
-# image with the visual-styles manifest whose every import exists in the
+# The shipped programs cannot run here; check their files instead: i386 GUI
+# images with the visual-styles manifest whose every import exists in the
 # 32-bit Windows DLLs of Wine.
 python3 scripts/check-pe-imports.py build/win32/app/setup.exe
+python3 scripts/check-pe-imports.py build/win32/uninstall/uninstall.exe
 if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   ctest --preset win32
 else

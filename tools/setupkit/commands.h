@@ -28,6 +28,7 @@ struct BuildArgs {
   bool disks = false;
   bool force = false;
   std::optional<std::string> setupExe;
+  std::optional<std::string> uninstaller;
   std::optional<std::string> signCert;
   std::optional<std::string> signPasswordFile;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/sim/file_store.h"
 #include "platform/sim/registry_store.h"
+#include "platform/system_paths.h"
 
 namespace platform::sim {
 
@@ -42,6 +43,10 @@ Status SystemState::moveAtReboot(const std::string& from, const std::string& to)
   list += "\\??\\" + source->text() + std::string(1, '\0') + (target.empty() ? "" : "!\\??\\" + target);
   return registry_.setValue(Root::localMachine, sessionManagerKey, pendingRenamesValue,
                             Value{ValueType::multiString, list});
+}
+
+void SystemState::setModulePathUnicode(const std::u16string& longPath, std::optional<std::u16string> shortPath) {
+  modulePath_ = SystemPathIn1251(longPath, [&](std::u16string_view) { return shortPath; });
 }
 
 Status SystemState::restart() {

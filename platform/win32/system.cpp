@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/restart.h"
 #include "platform/win32/api.h"
 
 namespace platform::win32 {
@@ -16,7 +17,7 @@ std::string filled(Fill fill) {
   for (;;) {
     const UINT n = fill(buffer.data(), static_cast<UINT>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return narrow(buffer.data(), n);
+    if (n < buffer.size()) return narrowPath(std::wstring(buffer.data(), n));
     buffer.resize(n + 1);
   }
 }
@@ -60,7 +61,7 @@ std::string WindowsSystem::modulePath() {
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return narrow(buffer.data(), n);
+    if (n < buffer.size()) return narrowPath(std::wstring(buffer.data(), n));
     buffer.resize(buffer.size() * 2);  // truncated
   }
 }
@@ -84,21 +85,28 @@ Status WindowsSystem::moveAtReboot(const std::string& from, const std::string& t
 }
 
 Status WindowsSystem::restart() {
-  UniqueHandle token;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
-    return lastError("open process token");
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-  if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
-    return lastError("look up the shutdown privilege");
-  if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr))
-    return lastError("enable the shutdown privilege");
-  if (::GetLastError() == ERROR_NOT_ALL_ASSIGNED) return fromWin32(ERROR_NOT_ALL_ASSIGNED, "the shutdown privilege is not held");
-  if (!::ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
-                                       SHTDN_REASON_FLAG_PLANNED))
-    return lastError("restart Windows");
-  return {};
+  const auto enablePrivilege = []() -> Status {
+    UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put()))
+      return lastError("open process token");
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!::LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+      return lastError("look up the shutdown privilege");
+    if (!::AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr))
+      return lastError("enable the shutdown privilege");
+    if (::GetLastError() == ERROR_NOT_ALL_ASSIGNED)
+      return fromWin32(ERROR_NOT_ALL_ASSIGNED, "the shutdown privilege is not held");
+    return {};
+  };
+  const auto exitWindows = []() -> Status {
+    if (!::ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_MINOR_INSTALLATION |
+                                         SHTDN_REASON_FLAG_PLANNED))
+      return lastError("restart Windows");
+    return {};
+  };
+  return RequestRestart(enablePrivilege, exitWindows);
 }
 
 void WindowsSystem::beep(uint32_t type) {

@@ -187,7 +187,10 @@ shot break-question
 robot answer 7 || fail "cannot answer No"
 sleep 0.3
 
-# Tab from the first field down to the eighth: the list scrolls with it.
+# Into the first field, then Tab down to the eighth: the list scrolls with it.
+point=$(robot center "$caption" "C:\\Smoke\\Демо") || fail "no first field"
+xdotool mousemove $point click 1
+sleep 0.2
 for _ in 1 2 3 4 5 6 7; do xdotool key Tab; sleep 0.1; done
 sleep 0.3
 robot onscreen "$caption" "C:\\Smoke\\Демо\\Резерв" || fail "Tab did not scroll the eighth row into view"

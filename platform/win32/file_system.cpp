@@ -205,7 +205,7 @@ Result<std::string> WindowsFileSystem::tempPath() {
   wchar_t buffer[MAX_PATH + 2];
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
   if (n == 0 || n > MAX_PATH + 1) return lastError("temporary path");
-  return narrow(buffer, n);
+  return narrowPath(std::wstring(buffer, n));
 }
 
 Result<std::string> WindowsFileSystem::tempFileName(const std::string& directory, const std::string& prefix,

@@ -253,6 +253,62 @@ TEST_F(Startup, LicenceNamedButAbsentOrBlankShowsNoDialog) {
   ui->discardPendingActions();
 }
 
+// Paths whose letters code page 1251 lacks: the machine hands out their
+// short form, and where there is none the run stops naming the path.
+TEST_F(Startup, TemporaryDirectoryOutside1251WorksThroughItsShortForm) {
+  ASSERT_TRUE(machine.addDirectory("C:\\Users\\JOSE~1\\Temp").ok());
+  machine.fileStore().setTempPathUnicode(u"C:\\Users\\Jos\u00e9\\Temp\\", u"C:\\Users\\JOSE~1\\Temp\\");
+  Package(Script("[Main]\r\nTitle=Демо\r\n"));
+  OpenAndWarn();
+  EXPECT_EQ(form->engineTempDir(), "C:\\Users\\JOSE~1\\Temp\\");
+  EXPECT_EQ(ctx.model.Main.Title, "Демо") << "the script was read from the short path";
+  EXPECT_FALSE(app.terminated());
+}
+
+TEST_F(Startup, ProgramDirectoryOutside1251WorksThroughItsShortForm) {
+  ASSERT_TRUE(machine.addDirectory("D:\\PROGRA~1").ok());
+  machine.systemState().setModulePathUnicode(u"D:\\\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1\\SETUP.EXE",
+                                             u"D:\\PROGRA~1\\SETUP.EXE");
+  ASSERT_TRUE(machine.addFile("D:\\PROGRA~1\\install.dat",
+                              StoredRar5({{"Install.Ini", Script("[Main]\r\nTitle=Демо\r\n")}}))
+                  .ok());
+  OpenAndWarn();
+  EXPECT_EQ(ctx.window.ProgramDir, "D:\\PROGRA~1\\");
+  EXPECT_EQ(ctx.model.SourceDir, "D:\\PROGRA~1\\");
+  EXPECT_EQ(ctx.model.Main.Title, "Демо");
+}
+
+TEST_F(Startup, PathOutside1251WithoutAShortFormStopsNamingThePath) {
+  struct Case {
+    bool temp;  // the temporary directory, else the program's own directory
+    const char* shown;
+  } cases[] = {
+      {true, "C:\\Users\\Jos?\\Temp\\"},
+      {false, "D:\\????\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    form.reset();
+    machine.fileStore().setTempPath(kTemp);
+    ctx.model = startup::SetupDataModel{};
+    ctx.window = startup::WindowState{};
+    if (c.temp) {
+      machine.fileStore().setTempPathUnicode(u"C:\\Users\\Jos\u00e9\\Temp\\", std::nullopt);
+      Package(Script(""));
+    } else {
+      machine.systemState().setModulePathUnicode(u"D:\\\u03b1\u03b2\u03b3\u03b4\\SETUP.EXE", std::nullopt);
+    }
+    ui->expectMessageBox()
+        .withText(UnusablePathMessage(c.shown))
+        .withCaption(actions::kFatalErrorCaption)
+        .withIcon(::ui::MessageIcon::Error);
+    Open();
+    EXPECT_TRUE(app.terminated());
+    EXPECT_TRUE(ctx.lists.TempFileList.empty()) << "nothing was unpacked";
+    ui->verifyDone();
+  }
+}
+
 TEST_F(Startup, SetupMessageKindsBecomeMessageBoxes) {
   struct Case {
     startup::MessageKind kind;
@@ -343,6 +399,31 @@ TEST_F(CloseSteps, ReadmeRunAndRestartAsTheBoxesSay) {
     EXPECT_EQ(opens() - opensBefore, cases[i].opens);
     EXPECT_EQ(restarts() - restartsBefore, cases[i].restarts);
     ui->verifyDone();
+  }
+}
+
+TEST_F(CloseSteps, FinalChoicesBecomeTheRunsSettings) {
+  struct Case {
+    const char* main;
+    std::vector<bool> ticks;
+    bool readme, run, restart;  // the settings after the close steps
+  } cases[] = {
+      {"ReadmeView=1\r\nRunApp=1\r\nRestartWindows=1\r\n", {false, true, false}, false, true, false},
+      {"ReadmeView=1\r\nRunApp=1\r\nRestartWindows=1\r\n", {true, true, true}, true, false, true},
+      {"RunApp=1\r\n", {false}, false, false, false},
+      {"", {}, false, false, false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i) + ": " + cases[i].main);
+    form.reset();
+    ctx.model = startup::SetupDataModel{};
+    ctx.window = startup::WindowState{};
+    Finish(cases[i].main);
+    for (size_t b = 0; b < cases[i].ticks.size(); ++b) form->Boxes[b]->setChecked(cases[i].ticks[b]);
+    form->NextBtnClick();
+    EXPECT_EQ(ctx.model.Main.ReadmeView, cases[i].readme);
+    EXPECT_EQ(ctx.model.Main.RunApp, cases[i].run) << "a restart takes the program start back";
+    EXPECT_EQ(ctx.model.Main.RestartWindows, cases[i].restart);
   }
 }
 

@@ -104,6 +104,7 @@ TEST_F(SharedCounts, EveryValueTypeAndSize) {
 }
 
 TEST_F(SharedCounts, NoKeyCountsNothing) {
+  ASSERT_TRUE(machine.registry().removeKey(Root::localMachine, kSharedDllsKey).ok());
   ctx.run.SharedFileIndexes = {0, 1};
   CountSharedFiles(ctx);
   EXPECT_TRUE(Lines().empty());

@@ -38,6 +38,7 @@ struct SimulateArgs {
   std::optional<std::string> machineDir;
   std::optional<std::string> answersFile;
   std::optional<std::string> outDir;
+  bool uninstall = false;
 };
 
 int runLint(const Args& args);

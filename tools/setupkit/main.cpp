@@ -122,6 +122,8 @@ struct Cli {
     sim->add_option("--machine", simulate.machineDir, "the machine before the run (drive_c/, registry.reg, machine.ini)");
     sim->add_option("--answers", simulate.answersFile, "the user's answers to the wizard");
     sim->add_option("--out", simulate.outDir, "write the machine after the run here, in the --machine form");
+    sim->add_flag("--uninstall", simulate.uninstall,
+                  "after the installation, run the uninstaller as the Uninstall entry starts it, and show what it changed");
     sim->callback([this] { status = runSimulate(simulate); });
 
     for (auto* reader : {addArchiveCommand("list", "list the members of a RAR archive", {"ARCHIVE"}, runList),

@@ -1,10 +1,11 @@
 #!/bin/bash
-# The main job: a demo installation. Builds the author's tool (Linux) and the
-# 64-bit Windows build of the engine (this machine runs 64-bit code only),
-# builds the example package with "setupkit build", installs it with
-# setup.exe under Wine on a private Xvfb screen while the robot answers the
-# wizard, and prints what was installed: files, registry values, links, the
-# uninstall log, and where the screenshots are.
+# The main job: a demo installation of the example package. Builds the
+# author's tool (Linux) and the 64-bit Windows build of the engine and the
+# example's binaries (this machine runs 64-bit code only), builds the
+# example package's medium with "setupkit build", then installs it with the
+# real engine on the simulated machine and removes it again with the
+# uninstaller ("setupkit simulate --uninstall"), printing what was
+# installed: files, registry values, links, the uninstall log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -16,5 +17,12 @@ cmake --build --preset linux -j "$jobs" --target setupkit
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j "$jobs" --target setup uninstall_exe robot example_package_binaries
 
-echo "== installing the example package under Wine"
-bash scripts/wine-scenarios.sh build/win64 build/linux/tools/setupkit/setupkit "$out" --demo
+setupkit=build/linux/tools/setupkit/setupkit
+echo "== building the example package's medium"
+rm -rf "$out"
+bash scripts/example-package.sh build/win64 "$setupkit" "$out/medium"
+
+echo "== installing it with the engine on a simulated Windows machine, then removing it"
+"$setupkit" simulate "$out/medium" --machine examples/machine --answers examples/answers.ini \
+  --out "$out/machine-after" --uninstall
+echo "The medium: $out/medium (setup.exe, install.dat, data.000, RunLib packs)"

@@ -170,8 +170,14 @@ bool ApplyRegistryItem(startup::SetupContext& ctx, RunEnd& end, const startup::R
     key = std::move(*opened);
   } else {
     // An unrecognised root has no keys: nothing can be created under it.
-    lists.UninstallLines.push_back(Cut255(std::string(startup::log::kRegCreateKey) + keyPath + ",") + rootNumber);
     if (rootName) createdKeys = MissingKeyLevels(registry, root, keyPath);
+    // Every level the run creates gets its line, the outer ones first, so the
+    // uninstaller removes the whole new chain (it deletes a created key only
+    // when it is empty), not just its last key.
+    for (size_t i = 0; i + 1 < createdKeys.size(); ++i)  // the last level is the key itself
+      lists.UninstallLines.push_back(Cut255(std::string(startup::log::kRegCreateKey) + createdKeys[i] + ",") +
+                                     rootNumber);
+    lists.UninstallLines.push_back(Cut255(std::string(startup::log::kRegCreateKey) + keyPath + ",") + rootNumber);
     auto created = rootName ? registry.create(root, keyPath) : platform::Result<std::unique_ptr<platform::RegistryKey>>(
                                                                     platform::Code::invalidArgument);
     if (!created) {

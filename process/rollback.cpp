@@ -4,6 +4,7 @@
 #include "process/texts.h"
 #include "startup/path_macros.h"
 #include "startup/tools.h"
+#include "startup/uninstall_lines.h"
 
 namespace process {
 
@@ -60,6 +61,34 @@ void RestoreValue(platform::Registry& registry, const std::string& change, const
   }
 }
 
+
+// Takes back the shared-library counts the run raised (its
+// "RegSharedIncrement=" lines): a count the run created (now 1) goes, a
+// raised one goes down by one. Without this a failed run would leave the
+// files counted for a program that was never installed.
+void LowerSharedCounts(platform::Registry& registry, const startup::StringList& lines) {
+  const std::string prefix = startup::log::kRegSharedIncrement;
+  auto key = registry.open(platform::Root::localMachine, kSharedDllsKey, platform::Access::all);
+  if (!key) return;
+  for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+    if (it->compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string name = it->substr(prefix.size());
+    auto value = (*key)->read(name);
+    if (!value) continue;
+    Value v = *value;
+    const bool counted = v.type == platform::ValueType::dword || (v.type == platform::ValueType::binary && v.data.size() == 4);
+    if (!counted) continue;
+    const int32_t count = static_cast<int32_t>(v.asDword());
+    if (count <= 1) {
+      static_cast<void>((*key)->removeValue(name));
+      continue;
+    }
+    const uint32_t lower = static_cast<uint32_t>(count - 1);
+    for (int b = 0; b < 4; ++b) v.data[b] = static_cast<char>((lower >> (8 * b)) & 0xFF);
+    static_cast<void>((*key)->write(name, v));
+  }
+}
+
 }  // namespace
 
 void RollBack(startup::SetupContext& ctx, InstallerUi& ui) {
@@ -94,6 +123,8 @@ void RollBack(startup::SetupContext& ctx, InstallerUi& ui) {
       RestoreValue(ctx.os.registry(), lists.RegistryChanges[i], old);
     }
   }
+
+  LowerSharedCounts(ctx.os.registry(), lists.UninstallLines);
 
   for (const std::string& f : lists.TempFileList)
     if (fs.fileExists(f)) static_cast<void>(fs.removeFile(f));

@@ -1,7 +1,28 @@
 #!/bin/bash
-# The main job: build the author's tool and lint the example package's script.
+# The main job: a demo installation of the example package. Builds the
+# author's tool (Linux) and the 64-bit Windows build of the engine and the
+# example's binaries (this machine runs 64-bit code only), builds the
+# example package's medium with "setupkit build", then installs it with the
+# real engine on the simulated machine and removes it again with the
+# uninstaller ("setupkit simulate --uninstall"), printing what was
+# installed: files, registry values, links, the uninstall log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jobs=$(nproc)
+out=${1:-build/demo}
+
+echo "== building the author's tool (linux) and the engine (win64)"
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target setupkit
-./build/linux/tools/setupkit/setupkit lint examples/demo/Install.Ini
+cmake --build --preset linux -j "$jobs" --target setupkit
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs" --target setup uninstall_exe robot example_package_binaries
+
+setupkit=build/linux/tools/setupkit/setupkit
+echo "== building the example package's medium"
+rm -rf "$out"
+bash scripts/example-package.sh build/win64 "$setupkit" "$out/medium"
+
+echo "== installing it with the engine on a simulated Windows machine, then removing it"
+"$setupkit" simulate "$out/medium" --machine examples/machine --answers examples/answers.ini \
+  --out "$out/machine-after" --uninstall
+echo "The medium: $out/medium (setup.exe, install.dat, data.000, RunLib packs)"

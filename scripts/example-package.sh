@@ -21,10 +21,11 @@ trap 'rm -rf "$stage"' EXIT
 # The texts, then the binaries under the names the script gives them.
 find "$root/examples/demo" -maxdepth 1 -type f -exec cp {} "$stage/" \;
 cp "$bin"/files/* "$stage/"
-cp "$win/uninstall/uninstall.exe" "$stage/Uninst.exe"
 # A RunLib pack is a folder named as the pack.
 mkdir -p "$stage/prepare.rar" "$stage/legacy.rar"
 cp "$bin"/runlib/prepare/* "$stage/prepare.rar/"
 cp "$bin"/runlib/legacy/* "$stage/legacy.rar/"
 
-"$setupkit" build "$stage" "$out" --setup-exe "$win/app/setup.exe" "$@"
+# The uninstaller comes from the same build: setupkit build packs it as
+# [Main] UFile, since the package folder has none of its own.
+"$setupkit" build "$stage" "$out" --setup-exe "$win/app/setup.exe" --uninstaller "$win/uninstall/uninstall.exe" "$@"

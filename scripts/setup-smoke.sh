@@ -59,11 +59,23 @@ RunApp=1
 RunFile=1
 [AskDirs]
 SkipDirDialog=0
-Count=2
+Count=8
 Dir1=C:\\Smoke\\Демо
 Desc1=Папка программы
 Dir2=C:\\Smoke\\Демо\\Данные
 Desc2=Папка данных
+Dir3=C:\\Smoke\\Демо\\Шаблоны
+Desc3=Папка шаблонов
+Dir4=C:\\Smoke\\Демо\\Отчёты
+Desc4=Папка отчётов
+Dir5=C:\\Smoke\\Демо\\Архив
+Desc5=Папка архива
+Dir6=C:\\Smoke\\Демо\\Обмен
+Desc6=Папка обмена данными
+Dir7=C:\\Smoke\\Демо\\Журналы
+Desc7=Папка журналов
+Dir8=C:\\Smoke\\Демо\\Резерв
+Desc8=Папка резервных копий
 [FileGroups]
 Count=3
 Name1=Программа
@@ -128,7 +140,15 @@ shot() {
   sleep 0.7  # let the windows paint
   import -window root "$shots/$(printf %02d $step)-$1.png"
 }
+# expect waits (up to 5 s) for the text, so no step sleeps before it.
 expect() { robot expect "$caption" "$1" || fail "no visible \"$1\""; }
+
+# A temporary directory named in Greek letters, which code page 1251 lacks:
+# the engine works in it through its short name.
+greek_temp='C:\tmp\Προσωρινά'
+mkdir -p "$prefix/drive_c/tmp/Προσωρινά"
+"$wine" reg add 'HKCU\Environment' /v TEMP /d "$greek_temp" /f </dev/null >/dev/null 2>&1
+"$wine" reg add 'HKCU\Environment' /v TMP /d "$greek_temp" /f </dev/null >/dev/null 2>&1
 
 "$wine" explorer /desktop=smoke,1024x768 'C:\pkg\setup.exe' </dev/null >/dev/null 2>&1 &
 desktop_pid=$!
@@ -143,37 +163,66 @@ shot warning
 robot answer 1 || fail "cannot close the warning"
 
 robot wait "$caption" 5000 || fail "the wizard is not shown"
+# The program's title is that of the application window, which owns the
+# wizard (the taskbar and Alt+Tab show it).
+robot wait "Процедура установки" 2000 || fail "no application window titled Процедура установки"
+[ "$(robot owner "$caption")" = "Процедура установки" ] || fail "the wizard is not owned by the application window"
+# install.dat was unpacked into the Greek temporary directory (by its short name).
+[ -f "$prefix/drive_c/tmp/Προσωρινά/Install.Ini" ] || fail "the script was not unpacked into $greek_temp"
 robot list "$caption" >"$shots/controls.txt" || fail "cannot list the controls"
 for text in "Демо-программа 1.0" "Выбор местоположения каталогов:" "Папка программы:" "Папка данных:" \
-            "C:\\Smoke\\Демо" "C:\\Smoke\\Демо\\Данные" "Диски"; do
+            "C:\\Smoke\\Демо" "C:\\Smoke\\Демо\\Данные" "Папка резервных копий:" "Диски"; do
   grep -qF "\"$text\"" "$shots/controls.txt" || fail "\"$text\" not among the controls"
 done
 expect "Для установки программы необходимо 2048 Kb"
+# Eight rows do not fit: the lower ones are clipped until the list scrolls.
+robot onscreen "$caption" "Папка программы:" || fail "the first row is not on screen"
+robot onscreen "$caption" "C:\\Smoke\\Демо\\Резерв" && fail "the eighth row is on screen before scrolling"
 shot start
 
-robot click "$caption" "Дальше" || fail "cannot press Next on Start"
+# Break from the Start page: the question's buttons are Russian too.
+robot click "$caption" "Отменить установку" || fail "cannot press Cancel"
+box=$(robot box 10000) || fail "no break question"
+case "$box" in *"Прервать установку программы?"*"[&Да] [&Нет]"*) ;; *) fail "unexpected break question: $box" ;; esac
+shot break-question
+robot answer 7 || fail "cannot answer No"
 sleep 0.3
+
+# Into the first field, then Tab down to the eighth: the list scrolls with it.
+point=$(robot center "$caption" "C:\\Smoke\\Демо") || fail "no first field"
+xdotool mousemove $point click 1
+sleep 0.2
+for _ in 1 2 3 4 5 6 7; do xdotool key Tab; sleep 0.1; done
+sleep 0.3
+robot onscreen "$caption" "C:\\Smoke\\Демо\\Резерв" || fail "Tab did not scroll the eighth row into view"
+robot onscreen "$caption" "Папка программы:" && fail "the first row is still on screen"
+shot start-scrolled
+
+robot click "$caption" "Дальше" || fail "cannot press Next on Start"
 expect "Варианты установки:"
 expect "Полная"
 shot setup-type
 
 robot click "$caption" "По выбору пользователя" || fail "cannot choose the custom setup"
 robot click "$caption" "Дальше" || fail "cannot press Next on SetupType"
-sleep 0.3
 expect "Выбор компонентов для установки программы:"
 shot custom
 
 robot click "$caption" "Дальше" || fail "cannot press Next on Custom"
-box=$(robot box 10000) || fail "no copy confirmation"
-case "$box" in *"готова начать копирование файлов"*) ;; *) fail "unexpected confirmation: $box" ;; esac
+# The copy confirmation is the program's own dialog: "&Да" and "&Нет" on
+# any Windows.
+robot wait "Подтверждение" 10000 || fail "no copy confirmation"
+robot list "Подтверждение" >"$shots/confirm-controls.txt" || fail "cannot list the confirmation"
+grep -qF "готова начать копирование файлов" "$shots/confirm-controls.txt" || fail "no copy question text"
+grep -qF '"&Да"' "$shots/confirm-controls.txt" || fail "no &Да button"
+grep -qF '"&Нет"' "$shots/confirm-controls.txt" || fail "no &Нет button"
 shot confirm-copy
-robot answer 7 || fail "cannot refuse copying"
-sleep 0.3
+robot click "Подтверждение" "Нет" || fail "cannot refuse copying"
 expect "Выбор компонентов для установки программы:"
 
 robot click "$caption" "Дальше" || fail "cannot press Next again"
-robot box 10000 >/dev/null || fail "no copy confirmation the second time"
-robot answer 6 || fail "cannot accept copying"
+robot wait "Подтверждение" 10000 || fail "no copy confirmation the second time"
+robot click "Подтверждение" "Да" || fail "cannot accept copying"
 sleep 0.5
 expect "Установка программы успешно завершена"
 expect "Просмотреть информационный файл"

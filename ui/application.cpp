@@ -30,6 +30,11 @@ ModalResult Application::messageBox(std::string text, std::string caption, Messa
   return messageBox(r);
 }
 
+void Application::setTitle(std::string title) {
+  title_ = std::move(title);
+  renderer_->setApplicationTitle(title_);
+}
+
 void Application::processMessages() { renderer_->processMessages(); }
 
 void Application::run() {

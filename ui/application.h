@@ -25,6 +25,10 @@ class Application {
 
   Renderer& renderer() { return *renderer_; }
 
+  // The program's name in the taskbar and the task switcher (1251).
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title);
+
   // The first form shown modelessly becomes the main form; closing it
   // terminates the application.
   Form* mainForm() const { return mainForm_; }
@@ -53,6 +57,7 @@ class Application {
  private:
   std::unique_ptr<Renderer> renderer_;
   Form* mainForm_ = nullptr;
+  std::string title_;
   bool terminated_ = false;
   Cursor cursor_ = Cursor::Default;
 };

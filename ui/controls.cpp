@@ -50,6 +50,55 @@ void Panel::setAlignment(TextAlign a) {
   changed(Property::Caption);
 }
 
+// --- ScrollBox --------------------------------------------------------------
+
+int ScrollBox::contentHeight() const {
+  int bottom = 0;
+  for (const auto& c : children()) {
+    if (c->visible()) bottom = std::max(bottom, c->bounds().bottom());
+  }
+  return bottom;
+}
+
+int ScrollBox::maxScrollTop() const { return std::max(0, contentHeight() - height()); }
+
+void ScrollBox::setScrollTop(int top) {
+  top = std::clamp(top, 0, maxScrollTop());
+  if (top == scrollTop_) return;
+  scrollTop_ = top;
+  changed(Property::Value);
+}
+
+Rect ScrollBox::contentBounds(const Widget& descendant) const {
+  Rect r = descendant.bounds();
+  for (const Widget* p = descendant.parent(); p != nullptr && p != this; p = p->parent()) {
+    r.left += p->left();
+    r.top += p->top();
+  }
+  return r;
+}
+
+void ScrollBox::scrollInView(const Widget& descendant) {
+  const Rect r = contentBounds(descendant);
+  int top = scrollTop_;
+  if (r.bottom() > top + height()) top = r.bottom() - height();
+  if (r.top < top) top = r.top;
+  setScrollTop(top);
+}
+
+bool ScrollBox::inView(const Widget& descendant) const {
+  const Rect r = contentBounds(descendant);
+  return r.top >= scrollTop_ && r.bottom() <= scrollTop_ + height();
+}
+
+// --- IconImage --------------------------------------------------------------
+
+void IconImage::setIcon(MessageIcon i) {
+  if (i == icon_) return;
+  icon_ = i;
+  changed(Property::Caption);
+}
+
 // --- Button -----------------------------------------------------------------
 
 Button::Button(Widget* parent, std::string name, ButtonKind kind) : Widget(parent, std::move(name)), kind_(kind) {
@@ -95,8 +144,22 @@ void Button::setKind(ButtonKind k) {
   if (k == ButtonKind::Custom) return;
   setCaption(stockCaption(k));
   modalResult_ = stockResult(k);
+  // The OK kind brings its image; the others keep what the button has.
+  if (k == ButtonKind::Ok) setGlyph(Glyph::Ok);
   setDefault(k == ButtonKind::Ok || k == ButtonKind::Yes);
   setCancel(k == ButtonKind::Cancel || k == ButtonKind::No);
+}
+
+void Button::setGlyph(Glyph g) {
+  if (g == glyph_) return;
+  glyph_ = g;
+  changed(Property::Caption);
+}
+
+void Button::setGlyphRight(bool r) {
+  if (r == glyphRight_) return;
+  glyphRight_ = r;
+  changed(Property::Caption);
 }
 
 void Button::setDefault(bool d) {

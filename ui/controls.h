@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/message_box.h"
 #include "ui/widget.h"
 
 namespace ui {
@@ -66,11 +67,33 @@ class GroupBox : public Widget {
   const char* typeName() const override { return "GroupBox"; }
 };
 
-// A container whose content scrolls vertically.
+// A container whose content scrolls vertically. Children keep their
+// positions in the content; the box shows the band of the content from
+// scrollTop() down, as high as the box, and clips the rest. A scroll bar
+// appears when the content is higher than the box.
 class ScrollBox : public Widget {
  public:
   using Widget::Widget;
+  // The lowest bottom edge of the visible children.
+  int contentHeight() const;
+  int scrollTop() const { return scrollTop_; }
+  int maxScrollTop() const;
+  // Clamped to 0..maxScrollTop().
+  void setScrollTop(int top);
+  // Scrolls as little as needed to show the whole of a widget inside the box.
+  void scrollInView(const Widget& descendant);
+  // The part of the content a user sees (content coordinates).
+  Rect visibleArea() const { return Rect{0, scrollTop_, width(), height()}; }
+  // Is the whole of a widget inside the box inside the visible band?
+  bool inView(const Widget& descendant) const;
+  // A descendant's bounds in content coordinates.
+  Rect contentBounds(const Widget& descendant) const;
+  // How far one step of the scroll bar's arrows moves.
+  static constexpr int kLineStep = 8;
   const char* typeName() const override { return "ScrollBox"; }
+
+ private:
+  int scrollTop_ = 0;
 };
 
 class Button : public Widget {
@@ -86,9 +109,11 @@ class Button : public Widget {
   void setDefault(bool d);
   bool isCancel() const { return cancel_; }
   void setCancel(bool c);
-  // Which side of the caption the glyph sits on (renderers may omit glyphs).
+  // The small image beside the caption, and which side it sits on.
+  Glyph glyph() const { return glyph_; }
+  void setGlyph(Glyph g);
   bool glyphRight() const { return glyphRight_; }
-  void setGlyphRight(bool r) { glyphRight_ = r; }
+  void setGlyphRight(bool r);
 
   std::function<void()> onClick;
   // A component that drives the button (the page manager) runs first.
@@ -107,7 +132,20 @@ class Button : public Widget {
   ModalResult modalResult_ = ModalResult::None;
   bool default_ = false;
   bool cancel_ = false;
+  Glyph glyph_ = Glyph::None;
   bool glyphRight_ = false;
+};
+
+// One of the system's message icons (question, information ...), 32 x 32.
+class IconImage : public Widget {
+ public:
+  using Widget::Widget;
+  MessageIcon icon() const { return icon_; }
+  void setIcon(MessageIcon i);
+  const char* typeName() const override { return "IconImage"; }
+
+ private:
+  MessageIcon icon_ = MessageIcon::None;
 };
 
 // A menu that drops down from a speed button.

@@ -99,6 +99,13 @@ Button* Form::cancelButton() {
 void Form::setActiveControl(Widget* w) {
   if (w == activeControl_) return;
   activeControl_ = w;
+  // A control that takes the focus inside a scroll box is scrolled into
+  // view, whether it was tabbed to or focused by the program.
+  if (w != nullptr) {
+    for (Widget* p = w->parent(); p != nullptr; p = p->parent()) {
+      if (auto* box = dynamic_cast<ScrollBox*>(p)) box->scrollInView(*w);
+    }
+  }
   changed(Property::Focus);
 }
 

@@ -46,6 +46,10 @@ class Renderer {
   virtual void startTimer(Timer& timer) = 0;
   virtual void stopTimer(Timer& timer) = 0;
 
+  // The application's title: what the taskbar and the task switcher show
+  // for the program while its windows are up.
+  virtual void setApplicationTitle(const std::string& title) = 0;
+
   virtual void setCursor(Cursor cursor) = 0;
   // Brings the form (the main form) to the front and gives it the focus.
   virtual void bringToFront(Form* form) = 0;

@@ -78,6 +78,9 @@ enum class ModalResult : int {
 // Stock button kinds: each brings its default caption and modal result.
 enum class ButtonKind { Custom, Ok, Cancel, Help, Yes, No, Close, Abort, Retry, Ignore, All };
 
+// The small images a button can carry beside its caption (ui/glyphs.h).
+enum class Glyph { None, ArrowLeft, ArrowRight, Ok, Yes, YesToAll, No, NoToAll };
+
 enum class Cursor { Default, Wait };
 
 enum class Align { None, Top, Bottom, Left, Right, Client };

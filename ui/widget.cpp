@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "ui/application.h"
+#include "ui/controls.h"
 #include "ui/form.h"
 
 namespace ui {
@@ -80,6 +81,8 @@ Rect Widget::boundsInForm() const {
   for (const Widget* p = parent_; p != nullptr && p->parent_ != nullptr; p = p->parent_) {
     r.left += p->bounds_.left;
     r.top += p->bounds_.top;
+    // What a scroll box holds moves up as it scrolls.
+    if (const auto* box = dynamic_cast<const ScrollBox*>(p)) r.top -= box->scrollTop();
   }
   return r;
 }

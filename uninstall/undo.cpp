@@ -1,5 +1,6 @@
 #include "uninstall/undo.h"
 
+#include <cctype>
 #include <charconv>
 #include <optional>
 
@@ -389,6 +390,59 @@ UndoReport UndoInstallation(startup::SetupContext& ctx, const std::string& logPa
   if (s.ok() && file) s = file.value()->close();
   if (!s.ok()) report.problems.push_back("Не удалось записать журнал " + logPath + ": " + s.toString());
   return report;
+}
+
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string Folded(std::string s) {
+  while (!s.empty() && (s.back() == '\\' || s.back() == '/')) s.pop_back();
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+void RemoveUninstaller(startup::SetupContext& ctx, const std::string& uninstallerPath, const UninstallLog& log,
+                       UndoReport& report) {
+  auto& fs = ctx.os.files();
+  if (!report.logRemoved || !IsSafeAbsolutePath(uninstallerPath)) return;
+  // Its folder, long and short, against the folders the installation made.
+  std::string own = Folded(DirectoryOf(uninstallerPath));
+  std::vector<std::string> created;
+  bool ours = false;
+  for (const LogLine& line : log.lines) {
+    if (line.kind != LineKind::dir || !IsSafeAbsolutePath(line.value)) continue;
+    created.push_back(line.value);
+    auto shortForm = fs.shortPath(line.value);
+    if (Folded(line.value) == own || (shortForm && Folded(shortForm.value()) == own)) ours = true;
+  }
+  if (!ours) return;
+  Status s = fs.removeFile(uninstallerPath);
+  bool later = false;
+  if (!s.ok() && !Missing(s)) {
+    if (!ctx.os.system().moveAtReboot(uninstallerPath, "").ok()) {
+      report.problems.push_back("Не удалось удалить программу удаления " + uninstallerPath + ": " + s.toString());
+      return;
+    }
+    report.scheduled.push_back(uninstallerPath);
+    later = true;
+  }
+  // The folders it kept from being removed, innermost first.
+  for (auto it = created.rbegin(); it != created.rend(); ++it) {
+    auto entries = fs.list(*it);
+    if (!entries) continue;
+    if (entries.value().empty()) {
+      fs.removeDirectory(*it);
+    } else if (later && Folded(*it) == own && entries.value().size() == 1) {
+      // Only the running uninstaller is left: the folder goes after it.
+      if (ctx.os.system().moveAtReboot(*it, "").ok()) report.scheduled.push_back(*it);
+    }
+  }
 }
 
 }  // namespace uninstall

@@ -36,4 +36,12 @@ struct UndoReport {
 UndoReport UndoInstallation(startup::SetupContext& ctx, const std::string& logPath, const UninstallLog& log,
                             UndoUi& ui);
 
+// After a complete removal: the uninstaller's own file goes too, when it
+// lives in a folder the installation created (a "Dir=" line names it; one
+// shared by other packages, such as the Windows folder, keeps it), and then
+// the folders of the log that are empty now. A running program cannot be
+// deleted on Windows: it is removed at the next start, with its folder.
+void RemoveUninstaller(startup::SetupContext& ctx, const std::string& uninstallerPath, const UninstallLog& log,
+                       UndoReport& report);
+
 }  // namespace uninstall

@@ -110,6 +110,7 @@ int RunUninstaller(ui::Application& app, startup::SetupContext& ctx, const std::
   {
     ui::CursorScope wait(app, ui::Cursor::Wait);
     report = UndoInstallation(ctx, logPath, *parsed.log, formUi);
+    RemoveUninstaller(ctx, ctx.os.system().modulePath(), *parsed.log, report);
   }
   if (report.alreadyRemoved) {
     Show(app, "Программа \"" + title + "\" уже удалена. Ничего не изменено.", ui::MessageButtons::Ok,

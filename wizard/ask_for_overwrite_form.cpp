@@ -33,16 +33,20 @@ AskForOverwriteForm::AskForOverwriteForm(ui::Application& app)
   YesBtn.setBounds(3, 78, 75, 25);
   YesBtn.setCaption(texts::kYes);
   YesBtn.setModalResult(ui::ModalResult::Yes);
+  YesBtn.setGlyph(ui::Glyph::Yes);
   YesToAllBtn.setBounds(84, 78, 101, 25);
   YesToAllBtn.setCaption(texts::kYesToAll);
   YesToAllBtn.setModalResult(ui::ModalResult::YesToAll);
+  YesToAllBtn.setGlyph(ui::Glyph::YesToAll);
   NoBtn.setBounds(191, 78, 75, 25);
   NoBtn.setCaption(texts::kNo);
   NoBtn.setModalResult(ui::ModalResult::No);
+  NoBtn.setGlyph(ui::Glyph::No);
   NoBtn.setCancel(true);
   NoToAllBtn.setBounds(272, 78, 101, 25);
   NoToAllBtn.setCaption(texts::kNoToAll);
   NoToAllBtn.setModalResult(ui::ModalResult::NoToAll);
+  NoToAllBtn.setGlyph(ui::Glyph::NoToAll);
 
   onCloseQuery = [this] { return FormCloseQuery(); };
 }

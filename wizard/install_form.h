@@ -25,6 +25,9 @@ inline constexpr const char kDesignCaption[] = "Установка програ�
 inline constexpr const char kApplicationTitle[] = "Процедура установки";
 inline constexpr const char kMarkerFileName[] = "Developer sign file -- Quillmar is the developer";
 
+// The message that stops a run on a system path with letters 1251 lacks.
+std::string UnusablePathMessage(const std::string& path);
+
 class InstallForm {
  public:
   // Builds the window and runs FormCreate; the page manager shows Start.
@@ -114,6 +117,9 @@ class InstallForm {
 
  private:
   void BuildLayout();  // install_form_layout.cpp
+  // Stops the run (with a message naming it) on a system path whose letters
+  // the engine cannot hold.
+  bool SystemPathsUsable();
   std::string ExtractEngineArchive();
   void LoadHookLibrary();
   void DeleteTempFiles();

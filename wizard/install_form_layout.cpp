@@ -134,10 +134,12 @@ void InstallForm::BuildLayout() {
   PrevBtn = &f.add<ui::Button>("PrevBtn");
   PrevBtn->setCaption("&Назад");
   PrevBtn->setBounds(383, 317, 75, 25);
+  PrevBtn->setGlyph(ui::Glyph::ArrowLeft);
   NextBtn = &f.add<ui::Button>("NextBtn");
   NextBtn->setCaption("&Дальше");
   NextBtn->setBounds(458, 317, 75, 25);
   NextBtn->setDefault(true);
+  NextBtn->setGlyph(ui::Glyph::ArrowRight);
   NextBtn->setGlyphRight(true);
 
   WTimer = &f.addTimer("WTimer", 200);

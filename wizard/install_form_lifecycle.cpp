@@ -5,6 +5,7 @@
 #include "bde/find_engine_dir.h"
 #include "startup/code_page_conversion.h"
 #include "startup/script_reader.h"
+#include "platform/system_paths.h"
 #include "startup/tools.h"
 #include "wizard/install_form.h"
 
@@ -31,6 +32,12 @@ std::string DriveOf(const std::string& path) {
 enum BoxTag : int { tagReadme = 1, tagRunApp = 2, tagRestart = 3 };
 
 }  // namespace
+
+std::string UnusablePathMessage(const std::string& path) {
+  return "Имя папки " + path +
+         " содержит буквы, которых нет в кодовой странице Windows-1251 (здесь они заменены знаком \"?\"), "
+         "а короткого имени у этой папки нет. Установка невозможна.";
+}
 
 InstallForm::InstallForm(ui::Application& app, startup::SetupContext& ctx, DialogServices& dialogs,
                          InstallationDriver& driver)
@@ -89,6 +96,7 @@ void InstallForm::FormShow() {
   ctx_.window.ProgramDir = startup::NormalizeDir(DirectoryOf(os.system().modulePath()));
   m.DatabaseEngineDir = bde::FindEngineDir(os.registry(), m.WindowsDir);
   m.SourceDir = ctx_.window.ProgramDir;
+  if (!SystemPathsUsable()) return;  // the report has ended the run
 
   engineTempDir_ = ExtractEngineArchive();
   if (startup::IsBlank(engineTempDir_)) return;  // the error report has ended the run
@@ -127,6 +135,26 @@ void InstallForm::FormShow() {
   BuildSetupTypePage();
   FillComponentList();
   WTimer->setEnabled(true);
+}
+
+bool InstallForm::SystemPathsUsable() {
+  // The platform gives a path whose letters 1251 lacks in its short form;
+  // one that still carries '?' names nothing, and every file the run made
+  // there would be lost. Say which, rather than fail later for no clear
+  // reason.
+  auto temp = ctx_.os.files().tempPath();
+  const std::string paths[] = {
+      ctx_.window.ProgramDir,
+      temp.ok() ? temp.value() : std::string(),
+      ctx_.model.WindowsDir,
+      ctx_.model.SystemDir,
+  };
+  for (const std::string& path : paths) {
+    if (!platform::HoldsUnrepresentableLetters(path)) continue;
+    actions::ReportActionError(ctx_, runEnd_, actions::aeMessage, UnusablePathMessage(path));
+    return false;
+  }
+  return true;
 }
 
 std::string InstallForm::ExtractEngineArchive() {
@@ -202,6 +230,10 @@ void InstallForm::FormClose() {
     }
   }
   if (restartWindows) runApp = false;
+  // The user's final choices are the run's settings from here on.
+  m.Main.ReadmeView = readmeView;
+  m.Main.RunApp = runApp;
+  m.Main.RestartWindows = restartWindows;
 
   if (readmeView && os.files().fileExists(m.Main.ReadmeFile)) dialogs_.ShowReadme(m.Main.ReadmeFile);
 

@@ -3,6 +3,7 @@
 
 #include "actions/can_create_path.h"
 #include "startup/path_macros.h"
+#include "ui/message_dialog.h"
 #include "wizard/install_form.h"
 
 namespace wizard {
@@ -63,10 +64,14 @@ void InstallForm::NBPageChanged() {
       platform::FileSystem& fs = ctx_.os.files();
       for (size_t i = 0; i < m.Dirs.size(); ++i) {
         const std::string dir = CurrentDirPath(i);
-        // A path with an unresolved macro is skipped by every step that uses
-        // directories; it cannot hold the installation up here either.
-        if (startup::IsUnresolvedPath(dir) || fs.directoryExists(dir)) continue;
-        if (skip == 2 || !actions::CanCreatePath(fs, dir)) {
+        // A hidden entry with an unresolved macro is skipped by every step
+        // that uses directories, so it cannot hold the installation up here.
+        // A visible one is a directory the user was to install into: it
+        // cannot be created, and is reported as such.
+        const bool unresolved = startup::IsUnresolvedPath(dir);
+        if (unresolved && m.Dirs[i].Hidden) continue;
+        if (!unresolved && fs.directoryExists(dir)) continue;
+        if (unresolved || skip == 2 || !actions::CanCreatePath(fs, dir)) {
           StartFolderReport(static_cast<int>(i));
           return;
         }
@@ -80,8 +85,14 @@ void InstallForm::NBPageChanged() {
     case pgCustom:
       return;
     case pgProcess: {
-      const ui::ModalResult answer =
-          app_.messageBox(kCopyQuestion, "Подтверждение", ui::MessageButtons::YesNo, ui::MessageIcon::Question);
+      // Our own dialog: its buttons read "&Да" and "&Нет" on any Windows.
+      ui::MessageBoxRequest question;
+      question.text = kCopyQuestion;
+      question.caption = "Подтверждение";
+      question.buttons = ui::MessageButtons::YesNo;
+      question.icon = ui::MessageIcon::Question;
+      question.owner = form_.get();
+      const ui::ModalResult answer = ui::ShowMessageDialog(app_, question);
       if (answer == ui::ModalResult::No) {
         if (m.TSetups.empty() && m.Main.SkipDirDialog != 0) {
           app_.terminate();  // there is no page to go back to

@@ -7,6 +7,7 @@ namespace wizard {
 
 void RunSetupProgram(ui::Application& app, startup::SetupContext& ctx, DialogServices& dialogs,
                      InstallationDriver& driver) {
+  app.setTitle(kApplicationTitle);
   InstallForm frmInstall(app, ctx, dialogs, driver);
   PlugRollBack(frmInstall);
   frmInstall.form().showForm();

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/system_paths.h"
+
 namespace platform::sim {
 
 namespace {
@@ -365,6 +367,10 @@ Result<std::vector<DirEntry>> FileStore::list(const std::string& directory, cons
 }
 
 Result<std::string> FileStore::tempPath() { return tempPath_; }
+
+void FileStore::setTempPathUnicode(std::u16string longPath, std::optional<std::u16string> shortPath) {
+  tempPath_ = SystemPathIn1251(longPath, [&](std::u16string_view) { return shortPath; });
+}
 
 Result<std::string> FileStore::tempFileName(const std::string& directory, const std::string& prefix, uint32_t unique) {
   std::string base = directory;

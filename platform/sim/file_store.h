@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
@@ -65,6 +66,10 @@ class FileStore : public FileSystem {
   // Set-up for tests. These bypass fault injection and attributes.
   void addDrive(char letter, DriveType type, DiskFreeSpace space);
   void setTempPath(std::string path) { tempPath_ = std::move(path); }
+  // A temporary directory named in letters that may lack a 1251 form, with
+  // its short form (nothing: the volume keeps no short names); tempPath()
+  // then answers as the real machine does (platform/system_paths.h).
+  void setTempPathUnicode(std::u16string longPath, std::optional<std::u16string> shortPath);
   Status makeDirectories(const std::string& path);  // with missing parents
   Status putFile(const std::string& path, const std::string& content, uint32_t attributes = attr::archive);
   Result<std::string> content(const std::string& path);

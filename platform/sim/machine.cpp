@@ -35,6 +35,10 @@ Machine::Machine()
           "Session Manager");
   require(registry_.create(Root::currentUser, "Software\\Microsoft\\Windows\\CurrentVersion", nullptr).status(),
           "HKCU Software");
+  // Every Windows has these two: the shared-library counts and the list of
+  // installed programs.
+  require(registry_.create(Root::localMachine, currentVersion + "\\SharedDLLs", nullptr).status(), "SharedDLLs");
+  require(registry_.create(Root::localMachine, currentVersion + "\\Uninstall", nullptr).status(), "Uninstall");
 }
 
 void Machine::addDrive(char letter, DriveType type, DiskFreeSpace space) { files_.addDrive(letter, type, space); }

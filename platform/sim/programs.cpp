@@ -92,6 +92,9 @@ class LibraryTable::Loaded : public Library {
     auto it = definition_.entries.find(name);
     if (it == definition_.entries.end())
       return Status(Code::notFound, native::procNotFound, "no entry " + name + " in " + definition_.path);
+    // The Windows backend calls with at most four arguments; so does this one.
+    if (args.size() > 4)
+      return Status(Code::invalidArgument, native::invalidParameter, "more than 4 arguments for " + name);
     LibraryEntry entry = it->second;
     return entry(args, machine_);
   }

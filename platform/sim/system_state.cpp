@@ -1,7 +1,10 @@
 #include "platform/sim/system_state.h"
 
+#include "platform/restart.h"
+
 #include "platform/sim/file_store.h"
 #include "platform/sim/registry_store.h"
+#include "platform/system_paths.h"
 
 namespace platform::sim {
 
@@ -44,9 +47,12 @@ Status SystemState::moveAtReboot(const std::string& from, const std::string& to)
                             Value{ValueType::multiString, list});
 }
 
+void SystemState::setModulePathUnicode(const std::u16string& longPath, std::optional<std::u16string> shortPath) {
+  modulePath_ = SystemPathIn1251(longPath, [&](std::u16string_view) { return shortPath; });
+}
+
 Status SystemState::restart() {
-  if (Status privilege = enableShutdownPrivilege(); !privilege) return privilege;
-  return requestRestart();
+  return RequestRestart([this] { return enableShutdownPrivilege(); }, [this] { return requestRestart(); });
 }
 
 Status SystemState::enableShutdownPrivilege() {

@@ -2,6 +2,7 @@
 // System facts of the in-memory machine and the whole-machine actions it
 // records instead of performing.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,9 @@ class SystemState : public System {
   void setWindowsDirectory(std::string d) { windowsDirectory_ = std::move(d); }
   void setSystemDirectory(std::string d) { systemDirectory_ = std::move(d); }
   void setModulePath(std::string p) { modulePath_ = std::move(p); }
+  // The program's path in letters that may lack a 1251 form, with its short
+  // form (nothing: none); modulePath() answers as the real machine does.
+  void setModulePathUnicode(const std::u16string& longPath, std::optional<std::u16string> shortPath);
 
   // What the engine asked for.
   const std::vector<RebootMove>& rebootMoves() const { return rebootMoves_; }

@@ -1,5 +1,9 @@
 #include "platform/win32/api.h"
 
+#include <optional>
+#include <vector>
+
+#include "platform/system_paths.h"
 #include "text/codepage.h"
 
 namespace platform::win32 {
@@ -16,6 +20,20 @@ std::string narrow(const wchar_t* text, size_t length) {
 }
 
 std::string narrow(const std::wstring& text) { return narrow(text.data(), text.size()); }
+
+std::string narrowPath(const std::wstring& path) {
+  const std::u16string units(path.begin(), path.end());
+  return SystemPathIn1251(units, [](std::u16string_view longPath) -> std::optional<std::u16string> {
+    const std::wstring name(longPath.begin(), longPath.end());
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      const DWORD n = ::GetShortPathNameW(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return std::nullopt;
+      if (n < buffer.size()) return std::u16string(buffer.begin(), buffer.begin() + n);
+      buffer.resize(n);
+    }
+  });
+}
 
 namespace {
 

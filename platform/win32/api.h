@@ -129,6 +129,10 @@ class ComScope {
 std::wstring wide(const std::string& text);
 std::string narrow(const wchar_t* text, size_t length);
 std::string narrow(const std::wstring& text);
+// A path Windows gave, in 1251: its short form where the long one has
+// letters 1251 lacks ('?' for them where even that fails; see
+// platform/system_paths.h).
+std::string narrowPath(const std::wstring& path);
 
 // The Status of a Win32 error code (the code travels as the native value).
 Status fromWin32(DWORD error, const std::string& what);

@@ -205,7 +205,7 @@ Result<std::string> WindowsFileSystem::tempPath() {
   wchar_t buffer[MAX_PATH + 2];
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
   if (n == 0 || n > MAX_PATH + 1) return lastError("temporary path");
-  return narrow(buffer, n);
+  return narrowPath(std::wstring(buffer, n));
 }
 
 Result<std::string> WindowsFileSystem::tempFileName(const std::string& directory, const std::string& prefix,
@@ -234,6 +234,10 @@ Result<std::string> WindowsFileSystem::shortPath(const std::string& path) {
 uint32_t WindowsFileSystem::logicalDrives() { return ::GetLogicalDrives(); }
 
 DriveType WindowsFileSystem::driveType(const std::string& root) {
+  // A directory below a drive's root is no root, as Windows answers; Wine
+  // would answer with the drive's type.
+  const bool letter = root.size() >= 2 && root[1] == ':';
+  if (letter && (root.size() > 3 || (root.size() == 3 && root[2] != '\\' && root[2] != '/'))) return DriveType::noRootDir;
   return static_cast<DriveType>(::GetDriveTypeW(wide(root).c_str()));
 }
 

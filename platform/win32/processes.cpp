@@ -17,8 +17,18 @@ Result<uint32_t> WindowsProcesses::runAndWait(const std::string& commandLine, co
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    // A missing working directory is a missing path, whatever error code
+    // the system chose for it (ERROR_DIRECTORY on Windows).
+    const DWORD error = ::GetLastError();
+    if (!directory.empty()) {
+      const DWORD attributes = ::GetFileAttributesW(directory.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Status(Code::pathNotFound, ERROR_DIRECTORY, "working directory " + workingDirectory);
+    }
+    ::SetLastError(error);
     return lastError("run " + commandLine);
+  }
   UniqueHandle process(info.hProcess);
   UniqueHandle thread(info.hThread);
   if (::WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return lastError("wait for " + commandLine);

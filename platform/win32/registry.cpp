@@ -67,6 +67,9 @@ class WindowsKey : public RegistryKey {
   }
 
   Status write(const std::string& name, const Value& value) override {
+    // RegSetValueEx stores a DWORD of any length; readers expect four bytes.
+    if (value.type == ValueType::dword && value.data.size() != 4)
+      return Status(Code::invalidArgument, ERROR_INVALID_PARAMETER, name_ + " value " + name + ": a dword value takes 4 bytes");
     std::vector<BYTE> data;
     switch (value.type) {
       case ValueType::string:

@@ -37,7 +37,7 @@ Result<std::string> WindowsShell::specialFolder(int csidl) {
   wchar_t path[MAX_PATH];
   if (!::SHGetPathFromIDListW(list.get(), path))
     return Status(Code::notFound, 0, "special folder " + std::to_string(csidl) + " has no path");
-  return narrow(path, wcslen(path));
+  return narrowPath(std::wstring(path, wcslen(path)));
 }
 
 Status WindowsShell::saveLink(const std::string& linkPath, const ShellLink& value) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/restart.h"
 #include "platform/win32/api.h"
 
 namespace platform::win32 {
@@ -16,7 +17,7 @@ std::string filled(Fill fill) {
   for (;;) {
     const UINT n = fill(buffer.data(), static_cast<UINT>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return narrow(buffer.data(), n);
+    if (n < buffer.size()) return narrowPath(std::wstring(buffer.data(), n));
     buffer.resize(n + 1);
   }
 }
@@ -60,7 +61,7 @@ std::string WindowsSystem::modulePath() {
   for (;;) {
     const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return {};
-    if (n < buffer.size()) return narrow(buffer.data(), n);
+    if (n < buffer.size()) return narrowPath(std::wstring(buffer.data(), n));
     buffer.resize(buffer.size() * 2);  // truncated
   }
 }
@@ -84,8 +85,9 @@ Status WindowsSystem::moveAtReboot(const std::string& from, const std::string& t
 }
 
 Status WindowsSystem::restart() {
-  if (Status privilege = enableShutdownPrivilege(); !privilege) return privilege;
-  return requestRestart();
+  // A failed privilege step does not stop the request: Windows itself then
+  // accepts or refuses.
+  return RequestRestart([this] { return enableShutdownPrivilege(); }, [this] { return requestRestart(); });
 }
 
 Status WindowsSystem::enableShutdownPrivilege() {

@@ -63,7 +63,8 @@ TEST_P(ActionsOnBackend, RegistryItems) {
   EXPECT_EQ(ctx->lists.UninstallLines,
             (Lines{open, "RegOldValue=Path,S,C:\\Старый", "RegWriteValue=Path", open, "RegOldValue=Count,D,-5",
                    "RegWriteValue=Count", open, "RegOldValue=Bytes,B,", "RegWriteValue=Bytes", open,
-                   "RegWriteValue=Lines", "RegCreateKey=" + app + "\\Sub\\Deeper,2147483649", "RegWriteValue=New",
+                   "RegWriteValue=Lines", "RegCreateKey=" + app + "\\Sub,2147483649",
+                   "RegCreateKey=" + app + "\\Sub\\Deeper,2147483649", "RegWriteValue=New",
                    open, "RegOldValue=Path,S,C:\\Новый", "RegWriteValue=Path"}));
   EXPECT_EQ(ctx->lists.RegistryOldValues, (Lines{"SC:\\Старый", "D-5", "B", "", "", "SC:\\Новый"}));
   ASSERT_EQ(ctx->lists.RegistryChanges.size(), 6u);

@@ -146,10 +146,12 @@ TEST_F(RegistryItems, KeysCreatedThenOpened) {
   ASSERT_TRUE(Apply());
   ExpectNoReport();
   EXPECT_EQ(ctx.lists.UninstallLines,
-            (Lines{"RegCreateKey=Software\\Vendor\\App,2147483649", "RegWriteValue=A",
+            (Lines{"RegCreateKey=Software\\Vendor,2147483649", "RegCreateKey=Software\\Vendor\\App,2147483649",
+                   "RegWriteValue=A",
                    "RegOpenKey=Software\\Vendor\\App,2147483649", "RegWriteValue=B",
                    "RegCreateKey=SOFTWARE\\Vendor,2147483650", "RegWriteValue=",
                    "RegCreateKey=.xyz,2147483648", "RegWriteValue=",
+                   "RegCreateKey=.DEFAULT,2147483651", "RegCreateKey=.DEFAULT\\Software,2147483651",
                    "RegCreateKey=.DEFAULT\\Software\\V,2147483651", "RegWriteValue=U"}));
   EXPECT_EQ(ctx.lists.RegistryChanges,
             (Lines{"HKEY_CURRENT_USER\\Software\\Vendor\\App|A", "HKEY_CURRENT_USER\\Software\\Vendor\\App|B",
@@ -255,7 +257,8 @@ TEST_F(RegistryItems, AFailedWriteInANewKeyLeavesNoKey) {
   EXPECT_FALSE(Apply());
   ExpectOneFatalReport("Ошибка записи в ключ реестра Software\\Vendor\\App\\Settings\\Path");
   EXPECT_EQ(end.listsAtRollBack.UninstallLines,
-            (Lines{"RegCreateKey=Software\\Vendor\\App\\Settings,2147483649", "RegWriteValue=Path"}));
+            (Lines{"RegCreateKey=Software\\Vendor\\App,2147483649", "RegCreateKey=Software\\Vendor\\App\\Settings,2147483649",
+                   "RegWriteValue=Path"}));
   EXPECT_EQ(machine.registryStore().toString(), before);
 
   // "D" data that is no number, under a new key: the same.

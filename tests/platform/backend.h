@@ -24,6 +24,22 @@ class TestMachine {
   // A key under HKEY_CURRENT_USER that does not exist yet.
   virtual const std::string& scratchKey() const = 0;
   virtual bool isReal() const = 0;
+
+  // The test binaries (tests/platform/fixtures), put at `path`:
+  // the program exits with its first argument and, given a second, writes
+  // "ran" into that file (relative to its working directory); its version
+  // resource says 1.2.3.4 and FileVersion "1.2.3.4 test".
+  virtual void installTestProgram(const std::string& path) = 0;
+  // The library's stdcall entries: Answer, Add, Length, Mix, IsCyrillicName.
+  virtual void installTestLibrary(const std::string& path) = 0;
+  // The type library {6B1F3C2A-5D4E-4F10-9A7B-0C1D2E3F4A5B}, version 1.0.
+  virtual void installTestTypeLibrary(const std::string& path) = 0;
+  // A file named like a type library that holds none.
+  virtual void installBrokenTypeLibrary(const std::string& path) = 0;
+  // Minutes local time is ahead of UTC. Not 0 on any backend, so time zone
+  // conversions are seen (the Windows suite runs with TZ set, see
+  // tests/platform/CMakeLists.txt).
+  virtual int utcOffsetMinutes() = 0;
 };
 
 struct Backend {

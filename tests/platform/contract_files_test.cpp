@@ -263,6 +263,11 @@ TEST_P(Files, TempNames) {
   ASSERT_TRUE(formed.ok());
   EXPECT_TRUE(text::equalsNoCase1251(*formed, at("Ins1A2B.TMP"))) << *formed;
   EXPECT_FALSE(fs().exists(*formed));
+  // Only the low 16 bits of the number count; a trailing backslash on the
+  // directory changes nothing.
+  auto wide = fs().tempFileName(machine_->scratch() + "\\", "Install", 0x1FFFF);
+  ASSERT_TRUE(wide.ok());
+  EXPECT_TRUE(text::equalsNoCase1251(*wide, at("InsFFFF.TMP"))) << *wide;
   EXPECT_FALSE(fs().tempFileName(at("nodir"), "Ins", 0).ok());
 }
 
@@ -299,6 +304,22 @@ TEST_P(Files, DosAgeRoundTrip) {
   }
 }
 
+// DOS ages are local time, write times UTC: with a zone ahead of UTC the
+// stored time is earlier by the zone's offset.
+TEST_P(Files, LocalAgesAreStoredAsUtc) {
+  const int offset = machine_->utcOffsetMinutes();
+  ASSERT_NE(offset, 0) << "the test machine must not run on UTC, or the zone is not seen";
+  ASSERT_TRUE(writeWholeFile(fs(), at("f"), "x").ok());
+  const DosDateTime noonLocal = 0x50B16000;  // 2020-05-17 12:00:00
+  ASSERT_TRUE(fs().setFileAge(at("f"), noonLocal).ok());
+  EXPECT_EQ(*fs().fileAge(at("f")), noonLocal);
+  const FileTime utc = dosToFileTime(noonLocal) - static_cast<FileTime>(offset) * 60 * 10000000;
+  EXPECT_EQ(fs().stat(at("f"))->writeTime, utc);
+  // And back: a UTC write time reads as local age.
+  ASSERT_TRUE(fs().setWriteTime(at("f"), dosToFileTime(noonLocal)).ok());
+  EXPECT_EQ(*fs().fileAge(at("f")), fileTimeToDos(dosToFileTime(noonLocal) + static_cast<FileTime>(offset) * 60 * 10000000));
+}
+
 TEST_P(Files, WriteTimeRoundTrip) {
   ASSERT_TRUE(writeWholeFile(fs(), at("f"), "x").ok());
   const FileTime when = 132000000000000000ull;  // 2019-04-18, whole seconds
@@ -312,6 +333,8 @@ TEST_P(Files, Drives) {
   const uint32_t drives = fs().logicalDrives();
   EXPECT_TRUE(drives & (1u << 2)) << "C: is missing";
   EXPECT_EQ(fs().driveType("C:\\"), DriveType::fixed);
+  EXPECT_EQ(fs().driveType("c:\\"), DriveType::fixed);
+  EXPECT_EQ(fs().driveType(machine_->scratch() + "\\"), DriveType::noRootDir) << "not a root";
   auto space = fs().diskFreeSpace("C:\\");
   ASSERT_TRUE(space.ok());
   EXPECT_GT(space->bytesPerSector, 0u);

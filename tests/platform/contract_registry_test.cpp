@@ -132,6 +132,42 @@ TEST_P(RegistryContract, ClassesRootIsReadable) {
   EXPECT_TRUE(reg().keyExists(Root::localMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"));
 }
 
+TEST_P(RegistryContract, ClassesRootWritesLandInTheMachineClasses) {
+  const std::string name = "CLSID\\{" + key().substr(key().rfind('\\') + 1) + "}";
+  auto k = reg().create(Root::classesRoot, name, nullptr);
+  ASSERT_TRUE(k.ok()) << k.status().toString();
+  ASSERT_TRUE((*k)->write("", Value::text("Server")).ok());
+  k = Status();
+  auto machineKey = reg().open(Root::localMachine, "SOFTWARE\\Classes\\" + name, Access::read);
+  ASSERT_TRUE(machineKey.ok()) << machineKey.status().toString();
+  auto value = (*machineKey)->read("");
+  machineKey = Status();
+  EXPECT_TRUE(reg().removeKey(Root::classesRoot, name).ok());
+  ASSERT_TRUE(value.ok()) << value.status().toString();
+  EXPECT_EQ(value->data, "Server");
+  EXPECT_FALSE(reg().keyExists(Root::localMachine, "SOFTWARE\\Classes\\" + name));
+}
+
+TEST_P(RegistryContract, RemovedKeyHandlesFail) {
+  auto k = reg().create(Root::currentUser, key(), nullptr);
+  ASSERT_TRUE(k.ok());
+  ASSERT_TRUE(reg().removeKey(Root::currentUser, key()).ok());
+  const Status written = (*k)->write("v", Value::text("x"));
+  EXPECT_EQ(written.code(), Code::failed) << written.toString();
+  EXPECT_EQ(written.native(), 1018u) << "ERROR_KEY_DELETED";
+  EXPECT_FALSE(reg().keyExists(Root::currentUser, key())) << "a write must not bring the key back";
+}
+
+TEST_P(RegistryContract, DwordValuesTakeFourBytes) {
+  auto k = reg().create(Root::currentUser, key(), nullptr);
+  ASSERT_TRUE(k.ok());
+  for (const char* data : {"", "123", "12345"}) {
+    EXPECT_EQ((*k)->write("d", Value{ValueType::dword, data}).code(), Code::invalidArgument) << '"' << data << '"';
+  }
+  EXPECT_EQ((*k)->read("d").status().code(), Code::notFound) << "nothing was stored";
+  EXPECT_TRUE((*k)->write("d", Value::dword(3)).ok());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryContract, ::testing::ValuesIn(contractBackends()), backendName);
 
 }  // namespace

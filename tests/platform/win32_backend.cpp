@@ -55,6 +55,30 @@ class Win32TestMachine : public TestMachine {
   const std::string& scratchKey() const override { return key_; }
   bool isReal() const override { return true; }
 
+  // The fixtures built with this test program.
+  void installTestProgram(const std::string& path) override { install(SETUPKIT_TEST_PROGRAM, path); }
+  void installTestLibrary(const std::string& path) override { install(SETUPKIT_TEST_LIBRARY, path); }
+  void installTestTypeLibrary(const std::string& path) override { install(SETUPKIT_TEST_TYPELIB, path); }
+  void installBrokenTypeLibrary(const std::string& path) override {
+    ASSERT_TRUE(writeWholeFile(machine_.files(), path, "not a type library").ok()) << path;
+  }
+  int utcOffsetMinutes() override {
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD kind = ::GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    return -static_cast<int>(bias);
+  }
+
+ private:
+  void install(const char* from, const std::string& to) {
+    const Status copied = machine_.files().copyFile(from, to, true);
+    ASSERT_TRUE(copied.ok()) << from << " -> " << to << ": " << copied.toString();
+  }
+
+ public:
+
  private:
   win32::Machine machine_;
   std::string scratch_;

@@ -22,6 +22,13 @@ namespace process::testing {
 
 class FakeInstallerUi : public InstallerUi {
  public:
+  // The overwrite dialog's buttons by their modal results.
+  enum Answer : int { kYes = 6, kNo = 7, kNoForAll = 9, kYesForAll = 10 };
+
+  // The run's context: the groups keep the for-all answers, a cancelled
+  // volume prompt requests the break.
+  explicit FakeInstallerUi(startup::SetupContext& ctx) : ctx_(&ctx) {}
+
   // --- PackageUi ---
   void setFileCaption(const std::string& text) override {
     fileCaption = text;
@@ -39,19 +46,32 @@ class FakeInstallerUi : public InstallerUi {
     ++messagePumps;
     if (onMessages) onMessages();
   }
+  // Answers as the overwrite dialog does (its modal results): the for-all
+  // answers are kept in the group, which then decides without a question.
   int askOverwrite(std::size_t groupIndex, std::size_t fileIndex) override {
+    startup::TGroup& group = ctx_->model.TGroups.at(groupIndex);
+    if (group.OverwriteAnswer == startup::oaNoForAll) return 0;
+    if (group.OverwriteAnswer == startup::oaYesForAll) return 2;
     events.push_back("overwrite? " + std::to_string(groupIndex) + "/" + std::to_string(fileIndex));
-    if (overwriteAnswers.empty()) return 2;
-    const int a = overwriteAnswers.front();
-    overwriteAnswers.pop_front();
-    return a;
+    int answer = kYes;
+    if (!overwriteAnswers.empty()) {
+      answer = overwriteAnswers.front();
+      overwriteAnswers.pop_front();
+    }
+    if (answer == kNoForAll) group.OverwriteAnswer = startup::oaNoForAll;
+    if (answer == kYesForAll) group.OverwriteAnswer = startup::oaYesForAll;
+    return answer == kYes || answer == kYesForAll ? 2 : 0;
   }
+  // A cancelled prompt is the user breaking off.
   std::optional<std::string> askForVolume(const std::string& expectedPath) override {
     events.push_back("volume? " + expectedPath);
-    if (volumeAnswers.empty()) return std::nullopt;
-    auto a = volumeAnswers.front();
-    volumeAnswers.pop_front();
-    return a;
+    std::optional<std::string> answer;
+    if (!volumeAnswers.empty()) {
+      answer = volumeAnswers.front();
+      volumeAnswers.pop_front();
+    }
+    if (!answer) ctx_->window.BreakRequested = true;
+    return answer;
   }
 
   // --- InstallerUi ---
@@ -97,8 +117,11 @@ class FakeInstallerUi : public InstallerUi {
   std::vector<std::string> stopMessages;
 
   std::function<void()> onMessages;
-  std::deque<int> overwriteAnswers;  // empty: replace
+  std::deque<int> overwriteAnswers;  // Answer values; empty: Yes
   std::deque<std::optional<std::string>> volumeAnswers;  // empty: cancel
+
+ private:
+  startup::SetupContext* ctx_;
 };
 
 // The message seam with the screen cursor, recording boxes.

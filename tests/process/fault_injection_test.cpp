@@ -41,7 +41,7 @@ const Op kOps[] = {Op::openForWrite,   Op::write,          Op::removeFile,     O
 
 // One run's world.
 struct World {
-  World() : ctx(machine, messages), end(ui) {
+  World() : ctx(machine, messages), ui(ctx), end(ui) {
     ctx.model.WindowsDir = "C:\\WINDOWS\\";
     ctx.model.SystemDir = "C:\\WINDOWS\\SYSTEM32\\";
     ctx.model.SourceDir = "D:\\";

@@ -28,7 +28,7 @@ TEST_F(RollBackTest, BannerFirstAndEngineWarningOnlyForAnUnfinishedUpdate) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.flags));
-    ui = FakeInstallerUi{};
+    ui = FakeInstallerUi{ctx};
     ctx.window.ActionFlags = c.flags;
     messages.setCursor(startup::Cursor::wait);
     startup::Cursor during = startup::Cursor::wait;
@@ -49,13 +49,14 @@ TEST_F(RollBackTest, BannerFirstAndEngineWarningOnlyForAnUnfinishedUpdate) {
 
 TEST_F(RollBackTest, WarningIsShownWithTheArrowCursor) {
   struct CursorUi : FakeInstallerUi {
+    using FakeInstallerUi::FakeInstallerUi;
     FakeMessages* m = nullptr;
     startup::Cursor seen = startup::Cursor::wait;
     void showStopMessage(const std::string& t, const std::string& c) override {
       seen = m->cursor();
       FakeInstallerUi::showStopMessage(t, c);
     }
-  } cursorUi;
+  } cursorUi(ctx);
   cursorUi.m = &messages;
   messages.setCursor(startup::Cursor::wait);
   ctx.window.include(startup::afOldEngineRemoved);

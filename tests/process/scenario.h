@@ -24,7 +24,7 @@ inline constexpr const char kScriptPath[] = "C:\\WINDOWS\\TEMP\\Install.Ini";
 
 class ScenarioTest : public ::testing::Test {
  protected:
-  ScenarioTest() : ctx(machine, messages), end(ui) {
+  ScenarioTest() : ctx(machine, messages), ui(ctx), end(ui) {
     startup::SetupDataModel& m = ctx.model;
     m.WindowsDir = "C:\\WINDOWS\\";
     m.SystemDir = "C:\\WINDOWS\\SYSTEM32\\";

@@ -104,6 +104,7 @@ TEST_F(SharedCounts, EveryValueTypeAndSize) {
 }
 
 TEST_F(SharedCounts, NoKeyCountsNothing) {
+  ASSERT_TRUE(machine.registry().removeKey(Root::localMachine, kSharedDllsKey).ok());
   ctx.run.SharedFileIndexes = {0, 1};
   CountSharedFiles(ctx);
   EXPECT_TRUE(Lines().empty());
@@ -342,7 +343,7 @@ TEST_F(Steps, LinkEntries) {
 }
 
 // The loop needs the shell-link actions; their placeholders make nothing.
-TEST_F(Steps, DISABLED_LinkLoopLinesAndSkippedEntries) {
+TEST_F(Steps, LinkLoopLinesAndSkippedEntries) {
   Script("[Files]\r\nCount=1\r\nFile1=1,app.exe,1.0.0.0,1,0,C:\\App\\,app.exe\r\n"
          "[ShellLinks]\r\nCount=5\r\nLink1=PROGRAMS\\Vendor\\App,app.exe,,App,,,,0\r\n"
          "Link2=DESKTOP\\,APP.EXE,,App,,,,0\r\nLink3=MENU\\X,app.exe,,x\r\nLink4=DESKTOP,app.exe,,y\r\n"
@@ -384,8 +385,9 @@ TEST_F(ComServers, OnlyPlacedFilesOfKnownKindsAreRegistered) {
             (std::vector<std::string>{"filebar 1/4", "filebar 2/4", "filebar 3/4", "filebar 4/4"}));
 }
 
-// Failure results need the real registration.
-TEST_F(ComServers, DISABLED_ResultsBecomeLines) {
+// Each failure of the registration becomes its line (a fresh script: the
+// ComServers fixture's entries would run first).
+TEST_F(Steps, ComServerFailuresBecomeLines) {
   Script("[Files]\r\nCount=3\r\nFile1=1,noentry.ocx,1.0.0.0,1,0,C:\\App\\\r\nFile2=2,fails.ocx,1.0.0.0,1,0,C:\\App\\\r\n"
          "File3=3,bad.tlb,1.0.0.0,1,0,C:\\App\\\r\n"
          "[OCX]\r\nCount=3\r\nOCX1=OCX,C:\\App\\noentry.ocx\r\nOCX2=OCX,C:\\App\\fails.ocx\r\nOCX3=TLB,C:\\App\\bad.tlb\r\n");

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using text::CodePage;
@@ -47,5 +51,24 @@ TEST(Codepage, UpperCaseOf1251) {
   EXPECT_TRUE(text::equalsNoCase1251("Программа ёжик", "ПРОГРАММА ЁЖИК"));
   EXPECT_FALSE(text::equalsNoCase1251("abc", "abd"));
 }
+
+#ifdef _WIN32
+// Our tables against the system's own conversion, byte for byte.
+TEST(Codepage, HighBytesAgreeWithMultiByteToWideChar) {
+  struct Page {
+    CodePage cp;
+    UINT windows;
+  } pages[] = {{CodePage::cp1251, 1251}, {CodePage::cp866, 866}};
+  for (const Page& p : pages) {
+    for (int b = 0x80; b < 0x100; ++b) {
+      const char in = static_cast<char>(b);
+      wchar_t out[2] = {};
+      ASSERT_EQ(::MultiByteToWideChar(p.windows, 0, &in, 1, out, 2), 1) << p.windows << " byte " << b;
+      EXPECT_EQ(static_cast<uint32_t>(text::toUnicode(p.cp, static_cast<unsigned char>(b))), static_cast<uint32_t>(out[0]))
+          << "code page " << p.windows << ", byte 0x" << std::hex << b;
+    }
+  }
+}
+#endif
 
 }  // namespace

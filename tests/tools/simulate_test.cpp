@@ -43,11 +43,12 @@ class Simulate : public testing::PackageSource {
     ASSERT_TRUE(b.ok()) << b.problems.front().reason;
   }
   SimulationReport run(const std::string& answersText, std::optional<fs::path> machine = kExamples / "machine",
-                       std::optional<fs::path> after = std::nullopt) {
+                       std::optional<fs::path> after = std::nullopt, bool uninstall = false) {
     SimulationRequest rq;
     rq.packageDir = out;
     rq.machineDir = machine;
     rq.outDir = after;
+    rq.uninstall = uninstall;
     std::string error;
     EXPECT_TRUE(ParseAnswers(answersText, rq.answers, error)) << error;
     return setupkit::Simulate(rq);
@@ -133,6 +134,22 @@ TEST_F(Simulate, BadInputIsRefusedBeforeTheRun) {
   rq.packageDir = source;  // a package folder, not a medium
   r = setupkit::Simulate(rq);
   EXPECT_NE(r.error.find("no install.dat"), std::string::npos) << r.error;
+}
+
+TEST_F(Simulate, TheUninstallerTakesTheInstallationAwayAgain) {
+  // A fresh machine: nothing of the package was there before, so nothing
+  // may be left after the removal (the shared library's count reaches zero
+  // and the uninstaller's question is answered yes).
+  SimulationReport r = run(exampleAnswers(), std::nullopt, std::nullopt, /*uninstall=*/true);
+  ASSERT_TRUE(r.installed) << joined(r);
+  std::string uninstalled;
+  for (const auto& l : r.uninstalled) uninstalled += "  " + l + "\n";
+  EXPECT_TRUE(has(r.uninstalled, "UninstallString: ")) << uninstalled;
+  EXPECT_TRUE(has(r.uninstalled, "the log removed")) << uninstalled;
+  EXPECT_FALSE(has(r.uninstalled, "not removed")) << uninstalled;
+  std::string left;
+  for (const auto& l : r.leftAfterUninstall) left += "  " + l + "\n";
+  EXPECT_TRUE(r.leftAfterUninstall.empty()) << "left after the removal:\n" << left << uninstalled;
 }
 
 }  // namespace

@@ -80,6 +80,38 @@ TEST(ExtractAll, DamagedMemberDataEndsTheExtraction) {
   EXPECT_FALSE(m.files().exists("C:\\OUT\\b.txt"));
 }
 
+// Faults in the middle of a member: what was written of it is removed, so
+// nothing later reads a cut file as a whole (shorter) one.
+TEST(ExtractAll, DiskFullInTheMiddleOfAMemberLeavesNoPartialFile) {
+  // Output goes out in pieces of up to 1 MB, so the member spans three.
+  std::string big(3000000, 'x');
+  for (size_t i = 0; i < big.size(); i += 61) big[i] = '\n';
+  platform::sim::Machine m;
+  ASSERT_TRUE(m.addFile("D:\\a.rar", StoredRar5({{"big.txt", big}, {"after.txt", "2"}})).ok());
+  // The first write of the member succeeds, the second finds the disk full.
+  m.failNth(platform::sim::Op::write, 2, platform::Status(platform::Code::diskFull, 112));
+  std::vector<std::string> listed;
+  const auto r = archive::ExtractAll(m.files(), "D:\\a.rar", "C:\\OUT", "", &listed);
+  ASSERT_EQ(r.outcome, archive::ExtractOutcome::memberFailed) << "the member must span several writes";
+  EXPECT_EQ(r.member, "big.txt");
+  EXPECT_FALSE(m.files().exists("C:\\OUT\\big.txt")) << m.toString();
+  EXPECT_FALSE(m.files().exists("C:\\OUT\\after.txt"));
+}
+
+TEST(ExtractAll, ArchiveCutInTheMiddleOfAMemberLeavesNoPartialFile) {
+  std::string text(20000, 'y');
+  const std::string bytes = StoredRar5({{"one.txt", "1"}, {"cut.txt", text}});
+  const size_t at = bytes.find(text);
+  ASSERT_NE(at, std::string::npos);
+  platform::sim::Machine m;
+  ASSERT_TRUE(m.addFile("D:\\a.rar", bytes.substr(0, at + text.size() / 2)).ok());
+  const auto r = archive::ExtractAll(m.files(), "D:\\a.rar", "C:\\OUT", "", nullptr);
+  EXPECT_EQ(r.outcome, archive::ExtractOutcome::memberFailed);
+  EXPECT_EQ(r.member, "cut.txt");
+  EXPECT_EQ(m.fileContent("C:\\OUT\\one.txt").valueOr(""), "1");
+  EXPECT_FALSE(m.files().exists("C:\\OUT\\cut.txt"));
+}
+
 TEST(ActionErrorText, MessagesByKind) {
   struct Case {
     uint8_t kind;

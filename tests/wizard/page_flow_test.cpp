@@ -2,6 +2,7 @@
 // Cancel, the first tick's warning and the rollback banner.
 
 #include "tests/wizard/wizard_fixture.h"
+#include "wizard/program_entry.h"
 
 namespace wizard::testing {
 namespace {
@@ -206,13 +207,53 @@ TEST_F(PageFlow, YesStartsTheDriverWithTheButtonsReleasedAndHidden) {
   EXPECT_EQ(page(), pgProcess);
 }
 
-TEST_F(PageFlow, ConfirmationClosedAnotherWayStartsCopying) {
+TEST_F(PageFlow, ConfirmationClosedByItsCloseBoxStartsCopyingAndEscRefuses) {
   Package(Script(DirsSection(0) + kGroups));
   OpenAndWarn();
-  ExpectCopyQuestion(ModalResult::None);  // the default button: the box's close does the same
+  // Esc presses No: back to the page the user came from.
+  ExpectCopyQuestion(ModalResult::None, [this](::ui::Form& f) { ui->pressKey(f, ::ui::keys::escape); });
+  Next();
+  EXPECT_EQ(driver.runs, 0);
+  EXPECT_EQ(page(), pgStart);
+  // The close box gives no answer, which counts as Yes.
+  ExpectCopyQuestion(ModalResult::None, [](::ui::Form& f) { f.close(); });
   Next();
   EXPECT_EQ(driver.runs, 1);
   EXPECT_EQ(page(), pgFinal);
+}
+
+TEST_F(PageFlow, VisibleDirectoryWithAnUnresolvedMacroIsReportedAsNotCreatable) {
+  struct Case {
+    int skip;
+    const char* message;
+  } cases[] = {
+      {1, "Папка ::\\X не существует и ее нельзя создать. Установка невозможна."},
+      {2, "Папка ::\\X не существует. Установка невозможна."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("SkipDirDialog " + std::to_string(c.skip));
+    form.reset();
+    ctx.model = startup::SetupDataModel{};
+    ctx.window = startup::WindowState{};
+    Package(Script("[AskDirs]\r\nSkipDirDialog=" + std::to_string(c.skip) +
+                   "\r\nCount=2\r\nDir1=C:\\Program Files\r\nDir2=#(NoSuchNick)\\X\r\n" + kGroups +
+                   kTwoSetupTypes));
+    OpenAndWarn();
+    EXPECT_EQ(page(), pgStart);
+    ui->expectMessageBox().withText(c.message).withIcon(MessageIcon::Error);
+    ui->advance(400);
+    EXPECT_TRUE(app.terminated());
+    ui->verifyDone();
+  }
+}
+
+TEST_F(PageFlow, ProgramEntrySetsTheApplicationTitle) {
+  Package(Script(DirsSection(0) + kGroups));
+  app.terminate();  // the loop returns at once; the title is set before it
+  ui->discardPendingActions();
+  RunSetupProgram(app, ctx, dialogs, driver);
+  EXPECT_EQ(app.title(), "Процедура установки");
+  EXPECT_EQ(ui->applicationTitle(), "Процедура установки");
 }
 
 TEST_F(PageFlow, BreakTwiceDuringCopyingWithdrawsTheRequest) {

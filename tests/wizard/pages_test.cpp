@@ -102,6 +102,49 @@ TEST_F(StartPage, RowsForVisibleDirectoriesWithCaptionsAndMacros) {
   ui->discardPendingActions();
 }
 
+TEST_F(StartPage, EightDirectoriesScrollIntoViewByTabAndByTheScrollBar) {
+  std::string dirs = "[AskDirs]\r\nCount=8\r\n";
+  for (int i = 1; i <= 8; ++i) {
+    dirs += "Dir" + std::to_string(i) + "=C:\\App\\Папка " + std::to_string(i) + "\r\nDesc" + std::to_string(i) +
+            "=Каталог " + std::to_string(i) + "\r\n";
+  }
+  Package(Script(dirs));
+  OpenAndWarn();
+  ::ui::ScrollBox& box = *form->SB;
+  // Eight rows of 40 pixels do not fit in the box: the lower ones are
+  // clipped until the list scrolls.
+  EXPECT_GT(box.contentHeight(), box.height());
+  EXPECT_EQ(box.scrollTop(), 0);
+  EXPECT_TRUE(ui->isOnScreen(field(1)));
+  EXPECT_TRUE(ui->isOnScreen(field(5)));
+  EXPECT_FALSE(ui->isOnScreen(field(6)));
+  EXPECT_FALSE(ui->isOnScreen(field(8)));
+  EXPECT_FALSE(ui->isOnScreen(label(8)));
+
+  // Tab from row to row: each field the focus reaches is scrolled into view.
+  for (int n = 2; n <= 8; ++n) {
+    ui->pressTab(form->form());
+    ASSERT_EQ(form->form().activeControl(), &field(n)) << "Tab reaches row " << n;
+    EXPECT_TRUE(ui->isOnScreen(field(n))) << "row " << n;
+  }
+  EXPECT_FALSE(ui->isOnScreen(field(1)));
+  EXPECT_EQ(box.scrollTop(), box.maxScrollTop()) << "the last row sits at the bottom";
+  ASSERT_TRUE(ui->typeText(field(8), "D:\\Восьмая"));
+  EXPECT_EQ(ctx.model.Dirs[7].Dir, "D:\\Восьмая");
+
+  // The scroll bar: back to the top, then down to the end.
+  box.setScrollTop(-10);
+  EXPECT_EQ(box.scrollTop(), 0) << "clamped";
+  EXPECT_TRUE(ui->isOnScreen(label(1)));
+  EXPECT_FALSE(ui->isOnScreen(field(8)));
+  box.setScrollTop(10000);
+  EXPECT_EQ(box.scrollTop(), box.contentHeight() - box.height());
+  EXPECT_TRUE(ui->isOnScreen(label(8)));
+  EXPECT_TRUE(ui->isOnScreen(field(8)));
+  // Where the rows are in the window follows the scrolling.
+  EXPECT_EQ(field(8).boundsInForm().top, box.boundsInForm().top + field(8).top() - box.scrollTop());
+}
+
 TEST_F(StartPage, AllHiddenMeansNoRows) {
   Package(Script("[AskDirs]\r\nCount=1\r\nDir1=C:\\X\r\nHidden1=1\r\n"));
   Open();

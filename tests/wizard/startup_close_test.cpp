@@ -173,6 +173,36 @@ TEST_F(Startup, RejectedOrMalformedScriptEndsCleanly) {
   }
 }
 
+// A script cut short while unpacking must never be read as a shorter valid
+// one: its first part alone is a valid script that names a title.
+TEST_F(Startup, ScriptCutWhileUnpackingIsNeverReadAsAShorterOne) {
+  std::string filler;
+  // Output goes out in pieces of up to 1 MB: the script spans several.
+  while (filler.size() < 3000000) filler += "; padding line of the script\r\n";
+  const std::string script = Script("[Main]\r\nTitle=Cut\r\n" + filler + "[Main]\r\nCopyright=End\r\n");
+  const std::string archive = StoredRar5({{"Install.Ini", script}});
+  const size_t at = archive.find(filler);
+  ASSERT_NE(at, std::string::npos);
+  for (bool diskFull : {true, false}) {
+    SCOPED_TRACE(diskFull ? "disk full while writing the script" : "archive ends in the script");
+    machine.faults().clear();
+    ASSERT_TRUE(machine.addFile("D:\\install.dat", diskFull ? archive : archive.substr(0, at + filler.size() / 2)).ok());
+    if (diskFull)
+      machine.failNth(platform::sim::Op::write, 2, platform::Status(platform::Code::diskFull, 112));
+    ::ui::Application run(std::make_unique<::ui::headless::HeadlessRenderer>([](const std::string& m) { ADD_FAILURE() << m; }));
+    auto& r = static_cast<::ui::headless::HeadlessRenderer&>(run.renderer());
+    WizardMessageUi m(run);
+    startup::SetupContext c(machine, m);
+    r.expectMessageBox().withIcon(MessageIcon::Error).withText("Недопустимая версия файла директив");
+    InstallForm f(run, c, dialogs, driver);
+    f.form().showForm();
+    EXPECT_TRUE(run.terminated());
+    EXPECT_NE(c.model.Main.Title, "Cut");
+    EXPECT_TRUE(dialogs.backgrounds.empty());
+    EXPECT_FALSE(machine.files().exists(std::string(kTemp) + "Install.Ini"));
+  }
+}
+
 TEST_F(Startup, HookLibraryAnswersThroughTheModel) {
   std::vector<std::string> asked;
   machine.registerLibrary(std::string(kTemp) + "Install.Dll",
@@ -222,6 +252,62 @@ TEST_F(Startup, LicenceNamedButAbsentOrBlankShowsNoDialog) {
     EXPECT_TRUE(form->WTimer->enabled());
   }
   ui->discardPendingActions();
+}
+
+// Paths whose letters code page 1251 lacks: the machine hands out their
+// short form, and where there is none the run stops naming the path.
+TEST_F(Startup, TemporaryDirectoryOutside1251WorksThroughItsShortForm) {
+  ASSERT_TRUE(machine.addDirectory("C:\\Users\\JOSE~1\\Temp").ok());
+  machine.fileStore().setTempPathUnicode(u"C:\\Users\\Jos\u00e9\\Temp\\", u"C:\\Users\\JOSE~1\\Temp\\");
+  Package(Script("[Main]\r\nTitle=Демо\r\n"));
+  OpenAndWarn();
+  EXPECT_EQ(form->engineTempDir(), "C:\\Users\\JOSE~1\\Temp\\");
+  EXPECT_EQ(ctx.model.Main.Title, "Демо") << "the script was read from the short path";
+  EXPECT_FALSE(app.terminated());
+}
+
+TEST_F(Startup, ProgramDirectoryOutside1251WorksThroughItsShortForm) {
+  ASSERT_TRUE(machine.addDirectory("D:\\PROGRA~1").ok());
+  machine.systemState().setModulePathUnicode(u"D:\\\u03a0\u03c1\u03cc\u03b3\u03c1\u03b1\u03bc\u03bc\u03b1\\SETUP.EXE",
+                                             u"D:\\PROGRA~1\\SETUP.EXE");
+  ASSERT_TRUE(machine.addFile("D:\\PROGRA~1\\install.dat",
+                              StoredRar5({{"Install.Ini", Script("[Main]\r\nTitle=Демо\r\n")}}))
+                  .ok());
+  OpenAndWarn();
+  EXPECT_EQ(ctx.window.ProgramDir, "D:\\PROGRA~1\\");
+  EXPECT_EQ(ctx.model.SourceDir, "D:\\PROGRA~1\\");
+  EXPECT_EQ(ctx.model.Main.Title, "Демо");
+}
+
+TEST_F(Startup, PathOutside1251WithoutAShortFormStopsNamingThePath) {
+  struct Case {
+    bool temp;  // the temporary directory, else the program's own directory
+    const char* shown;
+  } cases[] = {
+      {true, "C:\\Users\\Jos?\\Temp\\"},
+      {false, "D:\\????\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    form.reset();
+    machine.fileStore().setTempPath(kTemp);
+    ctx.model = startup::SetupDataModel{};
+    ctx.window = startup::WindowState{};
+    if (c.temp) {
+      machine.fileStore().setTempPathUnicode(u"C:\\Users\\Jos\u00e9\\Temp\\", std::nullopt);
+      Package(Script(""));
+    } else {
+      machine.systemState().setModulePathUnicode(u"D:\\\u03b1\u03b2\u03b3\u03b4\\SETUP.EXE", std::nullopt);
+    }
+    ui->expectMessageBox()
+        .withText(UnusablePathMessage(c.shown))
+        .withCaption(actions::kFatalErrorCaption)
+        .withIcon(::ui::MessageIcon::Error);
+    Open();
+    EXPECT_TRUE(app.terminated());
+    EXPECT_TRUE(ctx.lists.TempFileList.empty()) << "nothing was unpacked";
+    ui->verifyDone();
+  }
 }
 
 TEST_F(Startup, SetupMessageKindsBecomeMessageBoxes) {
@@ -314,6 +400,31 @@ TEST_F(CloseSteps, ReadmeRunAndRestartAsTheBoxesSay) {
     EXPECT_EQ(opens() - opensBefore, cases[i].opens);
     EXPECT_EQ(restarts() - restartsBefore, cases[i].restarts);
     ui->verifyDone();
+  }
+}
+
+TEST_F(CloseSteps, FinalChoicesBecomeTheRunsSettings) {
+  struct Case {
+    const char* main;
+    std::vector<bool> ticks;
+    bool readme, run, restart;  // the settings after the close steps
+  } cases[] = {
+      {"ReadmeView=1\r\nRunApp=1\r\nRestartWindows=1\r\n", {false, true, false}, false, true, false},
+      {"ReadmeView=1\r\nRunApp=1\r\nRestartWindows=1\r\n", {true, true, true}, true, false, true},
+      {"RunApp=1\r\n", {false}, false, false, false},
+      {"", {}, false, false, false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE("case " + std::to_string(i) + ": " + cases[i].main);
+    form.reset();
+    ctx.model = startup::SetupDataModel{};
+    ctx.window = startup::WindowState{};
+    Finish(cases[i].main);
+    for (size_t b = 0; b < cases[i].ticks.size(); ++b) form->Boxes[b]->setChecked(cases[i].ticks[b]);
+    form->NextBtnClick();
+    EXPECT_EQ(ctx.model.Main.ReadmeView, cases[i].readme);
+    EXPECT_EQ(ctx.model.Main.RunApp, cases[i].run) << "a restart takes the program start back";
+    EXPECT_EQ(ctx.model.Main.RestartWindows, cases[i].restart);
   }
 }
 

@@ -13,6 +13,7 @@
 #include "startup/context.h"
 #include "tests/ui/headless_fixture.h"
 #include "tests/wizard/stored_rar5.h"
+#include "ui/message_dialog.h"
 #include "wizard/install_form.h"
 #include "wizard/message_ui.h"
 
@@ -86,12 +87,25 @@ class WizardTest : public ui::testing::HeadlessTest {
         .withIcon(::ui::MessageIcon::Information)
         .withButtons(::ui::MessageButtons::Ok);
   }
-  void ExpectCopyQuestion(::ui::ModalResult answer) {
-    ui->expectMessageBox()
-        .withText(kCopyQuestionPart)
-        .withCaption("Подтверждение")
-        .withIcon(::ui::MessageIcon::Question)
-        .withButtons(::ui::MessageButtons::YesNo)
+  // The copy confirmation: a dialog of the program's own with Russian
+  // buttons on any Windows; `script` may act in it instead of an answer.
+  void ExpectCopyQuestion(::ui::ModalResult answer, std::function<void(::ui::Form&)> script = {}) {
+    ui->expectDialog(::ui::kMessageDialogName)
+        .then([script](::ui::Form& f) {
+          EXPECT_EQ(f.caption(), "Подтверждение");
+          EXPECT_EQ(f.get<::ui::Label>("Message").caption(),
+                    "Программа установки готова начать копирование файлов.\r\nПродолжать?");
+          EXPECT_EQ(f.get<::ui::IconImage>("Image").icon(), ::ui::MessageIcon::Question);
+          auto& yes = f.get<::ui::Button>("Yes");
+          auto& no = f.get<::ui::Button>("No");
+          EXPECT_EQ(yes.caption(), "&Да");
+          EXPECT_EQ(no.caption(), "&Нет");
+          EXPECT_TRUE(yes.isDefault());
+          EXPECT_TRUE(no.isCancel()) << "Esc presses No";
+          EXPECT_EQ(f.activeControl(), &yes);
+          EXPECT_EQ(f.children().size(), 4u) << "an icon, the text and two buttons";
+          if (script) script(f);
+        })
         .answer(answer);
   }
 

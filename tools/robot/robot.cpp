@@ -6,7 +6,8 @@
 //   robot wait CAPTION [TIMEOUT_MS]        the window appears
 //   robot wait-gone CAPTION [TIMEOUT_MS]   the window is gone
 //   robot list CAPTION                      its child windows: class, id, state, text
-//   robot expect CAPTION TEXT               a visible child shows TEXT
+//   robot expect CAPTION TEXT [TIMEOUT_MS]  a visible child shows TEXT (waits
+//                                           for it, like wait)
 //   robot wait-text CAPTION TEXT [TIMEOUT_MS]
 //                                           a visible child shows a text that
 //                                           contains TEXT within the time
@@ -20,6 +21,11 @@
 //   robot close CAPTION                     post WM_CLOSE
 //   robot center CAPTION TEXT               print the screen point "X Y" at
 //                                           the middle of the control TEXT
+//   robot onscreen CAPTION TEXT             the control TEXT is visible and
+//                                           not clipped by any window it is in
+//   robot owner CAPTION                     print the caption of the window's owner
+//
+// "box" also prints the captions of the message box's buttons.
 //
 // Texts compare exactly or with the '&' accelerator markers removed.
 // Output is UTF-8. With "--desktop NAME" first, the robot works on the
@@ -234,7 +240,12 @@ int run(const std::vector<std::wstring>& args) {
       return 1;
     }
     HWND text = GetDlgItem(box, 0xFFFF);
-    print("box \"" + utf8(textOf(box)) + "\": \"" + utf8(text != nullptr ? textOf(text) : L"") + "\"");
+    std::string buttons;
+    for (HWND h : childrenOf(box)) {
+      if (_wcsicmp(classOf(h).c_str(), L"Button") == 0 && IsWindowVisible(h)) buttons += " [" + utf8(textOf(h)) + "]";
+    }
+    print("box \"" + utf8(textOf(box)) + "\": \"" + utf8(text != nullptr ? textOf(text) : L"") + "\" buttons" +
+          buttons);
     if (!answer) return 0;
     const int id = static_cast<int>(std::wcstol(args[2].c_str(), nullptr, 10));
     HWND button = GetDlgItem(box, id);
@@ -244,6 +255,21 @@ int run(const std::vector<std::wstring>& args) {
     }
     return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
   }
+  if (cmd == L"expect" && args.size() >= 4) {
+    // Pages change after the click that asked for them: wait for the text
+    // instead of guessing how long the change takes.
+    const ULONGLONG end = GetTickCount64() + timeoutArg(args, 4, 5000);
+    for (;;) {
+      HWND top = findTopWindow(args[2]);
+      if (top != nullptr && findChild(top, args[3], true) != nullptr) return 0;
+      if (GetTickCount64() >= end) {
+        print(top == nullptr ? "no window \"" + utf8(args[2]) + "\""
+                             : "no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+        return 1;
+      }
+      Sleep(100);
+    }
+  }
   if (args.size() < 3) return 2;
   HWND top = findTopWindow(args[2]);
   if (top == nullptr) {
@@ -251,13 +277,17 @@ int run(const std::vector<std::wstring>& args) {
     return 1;
   }
   if (cmd == L"list") return list(top);
+  if (cmd == L"owner") {
+    HWND owner = GetWindow(top, GW_OWNER);
+    if (owner == nullptr) {
+      print("no owner");
+      return 1;
+    }
+    print(utf8(textOf(owner)));
+    return 0;
+  }
   if (cmd == L"close") return PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
   if (args.size() < 4) return 2;
-  if (cmd == L"expect") {
-    if (findChild(top, args[3], true) != nullptr) return 0;
-    print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
-    return 1;
-  }
   if (cmd == L"checked") {
     HWND b = findChild(top, args[3], true);
     if (b == nullptr) {
@@ -289,6 +319,26 @@ int run(const std::vector<std::wstring>& args) {
       return 1;
     }
     print(std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2));
+    return 0;
+  }
+  if (cmd == L"onscreen") {
+    HWND c = findChild(top, args[3], true);
+    RECT r{};
+    if (c == nullptr || !GetWindowRect(c, &r)) {
+      print("no visible \"" + utf8(args[3]) + "\" in \"" + utf8(args[2]) + "\"");
+      return 1;
+    }
+    // Every window the control lies in must show the whole of it.
+    for (HWND p = GetParent(c); p != nullptr; p = GetParent(p)) {
+      RECT client{};
+      if (!GetClientRect(p, &client)) break;
+      MapWindowPoints(p, nullptr, reinterpret_cast<POINT*>(&client), 2);
+      if (r.top < client.top || r.bottom > client.bottom || r.left < client.left || r.right > client.right) {
+        print("\"" + utf8(args[3]) + "\" is clipped by a " + utf8(classOf(p)));
+        return 1;
+      }
+      if (p == top) break;
+    }
     return 0;
   }
   if (cmd == L"click") {
@@ -344,6 +394,9 @@ int main() {
     }
   }
   const int rc = run(args);
-  if (rc == 2) print("usage: robot [--desktop NAME] wait|wait-gone|wait-text|list|expect|checked|settext|click|center|box|answer|close ...");
+  if (rc == 2) {
+    print("usage: robot [--desktop NAME] wait|wait-gone|wait-text|list|expect|checked|settext|click|center|onscreen|"
+          "owner|box|answer|close ...");
+  }
   return rc;
 }

@@ -17,6 +17,7 @@ int runBuild(const BuildArgs& args) {
   rq.disks = args.disks;
   rq.force = args.force;
   if (args.setupExe) rq.setupExe = toPath(*args.setupExe);
+  if (args.uninstaller) rq.uninstaller = toPath(*args.uninstaller);
   if (args.signCert) rq.signCert = toPath(*args.signCert);
   if (args.signPasswordFile) rq.signPasswordFile = toPath(*args.signPasswordFile);
 

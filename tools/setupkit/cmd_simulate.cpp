@@ -14,6 +14,7 @@ int runSimulate(const SimulateArgs& args) {
   rq.packageDir = toPath(args.packageDir);
   if (args.machineDir) rq.machineDir = toPath(*args.machineDir);
   if (args.outDir) rq.outDir = toPath(*args.outDir);
+  rq.uninstall = args.uninstall;
   if (args.answersFile) {
     auto text = readHostFile(toPath(*args.answersFile));
     std::string error;
@@ -39,6 +40,13 @@ int runSimulate(const SimulateArgs& args) {
   if (!r.error.empty()) {
     std::fprintf(stderr, "setupkit simulate: %s\n", r.error.c_str());
     return 2;
+  }
+  if (args.uninstall && r.installed) {
+    std::printf("The uninstaller:\n");
+    for (const auto& l : r.uninstalled) std::printf("  %s\n", l.c_str());
+    std::printf("Left on the machine after the removal (against the machine before the installation):\n");
+    if (r.leftAfterUninstall.empty()) std::printf("  nothing\n");
+    for (const auto& l : r.leftAfterUninstall) std::printf("  %s\n", l.c_str());
   }
   if (args.outDir) std::printf("The machine after the run: %s\n", args.outDir->c_str());
   if (r.installed) {

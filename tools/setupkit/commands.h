@@ -28,6 +28,7 @@ struct BuildArgs {
   bool disks = false;
   bool force = false;
   std::optional<std::string> setupExe;
+  std::optional<std::string> uninstaller;
   std::optional<std::string> signCert;
   std::optional<std::string> signPasswordFile;
 };
@@ -37,6 +38,7 @@ struct SimulateArgs {
   std::optional<std::string> machineDir;
   std::optional<std::string> answersFile;
   std::optional<std::string> outDir;
+  bool uninstall = false;
 };
 
 int runLint(const Args& args);

@@ -103,6 +103,9 @@ struct Cli {
     build->add_flag("--disks", this->build.disks, "put each volume in its own Disk1, Disk2 ... folder");
     build->add_flag("--force", this->build.force, "replace a medium already in OUT_DIR");
     build->add_option("--setup-exe", this->build.setupExe, "the engine (setup.exe) to copy beside install.dat");
+    build->add_option("--uninstaller", this->build.uninstaller,
+                      "the uninstaller packed as [Main] UFile when the package folder has none "
+                      "(default: uninstall.exe beside --setup-exe)");
     auto* sign = build->add_option("--sign", this->build.signCert,
                                    "sign setup.exe and the uninstaller with this certificate (PKCS#12 .pfx)");
     build->add_option("--sign-password-file", this->build.signPasswordFile, "file holding the certificate's password")
@@ -119,6 +122,8 @@ struct Cli {
     sim->add_option("--machine", simulate.machineDir, "the machine before the run (drive_c/, registry.reg, machine.ini)");
     sim->add_option("--answers", simulate.answersFile, "the user's answers to the wizard");
     sim->add_option("--out", simulate.outDir, "write the machine after the run here, in the --machine form");
+    sim->add_flag("--uninstall", simulate.uninstall,
+                  "after the installation, run the uninstaller as the Uninstall entry starts it, and show what it changed");
     sim->callback([this] { status = runSimulate(simulate); });
 
     for (auto* reader : {addArchiveCommand("list", "list the members of a RAR archive", {"ARCHIVE"}, runList),

@@ -267,9 +267,27 @@ BuildReport BuildPackage(const BuildRequest& rq) {
     while (!u.empty() && u.back() == '\\') u.pop_back();
     uninstallerName = utf8(u.substr(u.find_last_of("\\:") == std::string::npos ? 0 : u.find_last_of("\\:") + 1));
     uninstaller = findFile(rq.source, uninstallerName);
+    // An author who brings no uninstaller of their own gets ours: the one
+    // given, or the one built beside the engine.
+    if (!uninstaller && rq.uninstaller) {
+      if (fs::is_regular_file(*rq.uninstaller, ec))
+        uninstaller = *rq.uninstaller;
+      else
+        refuse(fromPath(*rq.uninstaller), "missing (--uninstaller)");
+    }
+    if (!uninstaller && !rq.uninstaller && rq.setupExe) {
+      for (const fs::path& candidate : {rq.setupExe->parent_path() / "uninstall.exe",
+                                        rq.setupExe->parent_path().parent_path() / "uninstall" / "uninstall.exe"}) {
+        if (fs::is_regular_file(candidate, ec)) {
+          uninstaller = candidate;
+          break;
+        }
+      }
+    }
     if (!uninstaller)
       report.warnings.push_back({fromPath(rq.source / toPath(uninstallerName)),
-                                 "not in the package folder: [Main] UFile names it, the engine will copy no uninstaller"});
+                                 "not in the package folder: [Main] UFile names it, the engine will copy no uninstaller "
+                                 "(give --uninstaller PATH, or --setup-exe with uninstall.exe beside it)"});
   }
 
   // --- RunLib packs: a folder named as the pack is packed, a file is copied ---

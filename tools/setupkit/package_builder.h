@@ -24,6 +24,9 @@ struct BuildRequest {
   bool disks = false;       // volume N in DiskN (data.000 and the rest in Disk1)
   bool force = false;       // replace a medium already in `out`
   std::optional<std::filesystem::path> setupExe;
+  // The uninstaller packed as [Main] UFile when the package folder has none;
+  // without it, uninstall.exe beside the engine (setup.exe's build) is used.
+  std::optional<std::filesystem::path> uninstaller;
   std::optional<std::filesystem::path> signCert;          // PKCS#12
   std::optional<std::filesystem::path> signPasswordFile;
   std::string signTool = "osslsigncode";

@@ -17,6 +17,9 @@
 #include "ui/form.h"
 #include "ui/headless/headless_renderer.h"
 #include "ui/message_box.h"
+#include "ui/message_dialog.h"
+#include "uninstall/undo.h"
+#include "uninstall/uninstall_program.h"
 #include "wizard/install_form.h"
 #include "wizard/message_ui.h"
 #include "wizard/wizard_driver.h"
@@ -117,6 +120,19 @@ class AnsweringRenderer final : public ui::headless::HeadlessRenderer {
     } else if (name == "TfrmAskFloppy") {
       click(form.get<ui::Button>(answers_.volumeFolder ? "Button1" : "Button2"));
       log_.push_back(std::string("next-diskette prompt -> ") + (answers_.volumeFolder ? "continue" : "cancel"));
+    } else if (name == ui::kMessageDialogName) {
+      // The program's own message dialog (the copy confirmation): answered
+      // like a message box with the same text and buttons.
+      ui::MessageBoxRequest r;
+      r.caption = form.caption();
+      if (auto* text = form.find<ui::Label>("Message")) r.text = text->caption();
+      const bool yes = form.find<ui::Button>(ui::nameOf(ui::ModalResult::Yes)) != nullptr;
+      const bool cancel = form.find<ui::Button>(ui::nameOf(ui::ModalResult::Cancel)) != nullptr;
+      r.buttons = yes ? (cancel ? ui::MessageButtons::YesNoCancel : ui::MessageButtons::YesNo)
+                      : (cancel ? ui::MessageButtons::OkCancel : ui::MessageButtons::Ok);
+      const ui::ModalResult answer = messageBox(r);
+      if (auto* button = form.find<ui::Button>(ui::nameOf(answer))) click(*button);
+      else form.setModalResult(answer);
     } else {
       log_.push_back("dialog " + name + " \"" + utf8(form.caption()) + "\": closed with Cancel (no answer for it)");
     }
@@ -226,6 +242,93 @@ struct Snapshot {
 Snapshot snapshot(platform::sim::Machine& m) { return {DriveFiles(m, 'C'), reg::Export(m.registry())}; }
 
 std::string sizeText(size_t n) { return std::to_string(n) + " bytes"; }
+
+
+// The uninstaller asks its own questions; the engine's message seam stays
+// silent.
+class NoMessages : public startup::MessageUi {
+ public:
+  int showMessage(const std::string&, startup::MessageKind) override { return startup::mrOk; }
+  startup::Cursor cursor() const override { return startup::Cursor::arrow; }
+  void setCursor(startup::Cursor) override {}
+};
+
+// The uninstaller's questions: a shared file nobody counts any more goes, as
+// the example answers it; the database engine stays.
+class AnsweringUndoUi : public uninstall::UndoUi {
+ public:
+  explicit AnsweringUndoUi(std::vector<std::string>& log) : log_(log) {}
+  void progress(size_t, size_t, const std::string&) override {}
+  bool askRemoveSharedFile(const std::string& path) override {
+    log_.push_back("question: remove the shared file " + utf8(path) + "? -> yes");
+    return true;
+  }
+  bool askRemoveEngine() override {
+    log_.push_back("question: remove the database engine? -> no");
+    return false;
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+// Runs the uninstaller as Windows starts it from the Uninstall entry: the
+// log named in UninstallString, on the same machine.
+void Uninstall(platform::sim::Machine& machine, const Snapshot& beforeInstall, SimulationReport& report) {
+  auto& out = report.uninstalled;
+  constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  std::string command;
+  if (auto root = machine.registry().open(platform::Root::localMachine, kUninstallKey, platform::Access::read)) {
+    auto names = root.value()->subkeys();
+    for (const std::string& name : names.ok() ? names.value() : std::vector<std::string>{}) {
+      auto key = machine.registry().open(platform::Root::localMachine, std::string(kUninstallKey) + "\\" + name,
+                                         platform::Access::read);
+      if (!key) continue;
+      auto value = key.value()->read("UninstallString");
+      if (value && value.value().isText()) command = value.value().data;
+    }
+  }
+  if (command.empty()) {
+    out.push_back("no Uninstall entry holds an UninstallString: nothing to run");
+    return;
+  }
+  // The program's short path, then the quoted log.
+  const size_t space = command.find(' ');
+  const std::string logPath = uninstall::LogPathFromArguments(space == std::string::npos ? "" : command.substr(space));
+  out.push_back("UninstallString: " + utf8(command));
+  auto bytes = platform::readWholeFile(machine.files(), logPath);
+  if (!bytes) {
+    out.push_back("cannot read the log " + utf8(logPath) + ": " + bytes.status().toString());
+    return;
+  }
+  auto parsed = uninstall::ParseUninstallLog(bytes.value());
+  if (!parsed.log) {
+    out.push_back("refused: " + utf8(parsed.error));
+    return;
+  }
+  NoMessages quiet;
+  startup::SetupContext ctx(machine, quiet);
+  ctx.model.SystemDir = startup::NormalizeDir(machine.system().systemDirectory());
+  ctx.model.WindowsDir = startup::NormalizeDir(machine.system().windowsDirectory());
+  AnsweringUndoUi answers(out);
+  uninstall::UndoReport undo = uninstall::UndoInstallation(ctx, logPath, *parsed.log, answers);
+  uninstall::RemoveUninstaller(ctx, command.substr(0, space), *parsed.log, undo);
+  if (undo.alreadyRemoved) out.push_back("the installation was removed before: nothing changed");
+  out.push_back(std::to_string(undo.undone) + " log entries undone" + (undo.logRemoved ? ", the log removed" : ""));
+  for (const auto& p : undo.problems) out.push_back("not removed: " + utf8(p));
+  for (const auto& p : undo.scheduled) out.push_back("removed at the next start: " + utf8(p));
+
+  const Snapshot after = snapshot(machine);
+  auto& left = report.leftAfterUninstall;
+  for (const auto& [path, data] : after.files) {
+    auto old = beforeInstall.files.find(path);
+    if (old == beforeInstall.files.end()) left.push_back("+ " + utf8(path));
+    else if (old->second != data) left.push_back("~ " + utf8(path));
+  }
+  for (const auto& [path, data] : beforeInstall.files)
+    if (!after.files.count(path)) left.push_back("- " + utf8(path));
+  for (const auto& line : reg::Diff(beforeInstall.registry, after.registry)) left.push_back("registry " + line);
+}
 
 }  // namespace
 
@@ -488,6 +591,8 @@ SimulationReport Simulate(const SimulationRequest& rq) {
     ch.push_back("uninstall record (no log file written):");
     for (const auto& l : uninstallLines) ch.push_back("  " + utf8(l));
   }
+
+  if (rq.uninstall && report.installed) Uninstall(machine, before, report);
 
   if (rq.outDir && !SaveMachineDir(*rq.outDir, machine, desc, report.error)) report.error = "--out: " + report.error;
   return report;

@@ -18,6 +18,7 @@ struct SimulationRequest {
   std::optional<std::filesystem::path> machineDir;
   Answers answers;
   std::optional<std::filesystem::path> outDir;
+  bool uninstall = false;  // run the uninstaller after a successful installation
 };
 
 struct SimulationReport {
@@ -26,6 +27,8 @@ struct SimulationReport {
   std::vector<std::string> happened;   // pages, messages, dialogs, files placed or skipped (UTF-8)
   std::vector<std::string> changed;    // files, registry diff, links, uninstall log (UTF-8)
   std::string error;                   // bad input: nothing was simulated
+  std::vector<std::string> uninstalled;         // what the uninstaller did (UTF-8)
+  std::vector<std::string> leftAfterUninstall;  // differences to the machine before the installation
 };
 
 SimulationReport Simulate(const SimulationRequest& request);

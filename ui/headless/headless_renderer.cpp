@@ -211,6 +211,39 @@ void HeadlessRenderer::pressKey(Form& form, int key) {
   form.keyDown(key);
 }
 
+namespace {
+void collectTabStops(Widget& w, std::vector<Widget*>& out) {
+  for (auto& c : w.children()) {
+    if (c->focusable() && c->isUsable()) out.push_back(c.get());
+    collectTabStops(*c, out);
+  }
+}
+}  // namespace
+
+void HeadlessRenderer::pressTab(Form& form, bool backwards) {
+  std::vector<Widget*> stops;
+  collectTabStops(form, stops);
+  if (stops.empty()) return;
+  const auto at = std::find(stops.begin(), stops.end(), form.activeControl());
+  std::size_t next = 0;
+  if (at != stops.end()) {
+    const std::size_t i = static_cast<std::size_t>(at - stops.begin());
+    next = backwards ? (i + stops.size() - 1) % stops.size() : (i + 1) % stops.size();
+  } else if (backwards) {
+    next = stops.size() - 1;
+  }
+  log_.push_back("tab to " + stops[next]->name());
+  stops[next]->setFocus();
+}
+
+bool HeadlessRenderer::isOnScreen(const Widget& w) const {
+  if (!w.isShowing()) return false;
+  for (const Widget* p = w.parent(); p != nullptr; p = p->parent()) {
+    if (const auto* box = dynamic_cast<const ScrollBox*>(p); box != nullptr && !box->inView(w)) return false;
+  }
+  return true;
+}
+
 Form* HeadlessRenderer::findShownForm(std::string_view name) const {
   // The most recently shown first: a dialog over the main form.
   for (auto it = shownForms_.rbegin(); it != shownForms_.rend(); ++it) {

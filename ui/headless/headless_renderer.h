@@ -106,6 +106,12 @@ class HeadlessRenderer : public Renderer {
   bool toggleItem(CheckList& list, int index);
   bool typeText(Edit& edit, std::string text);
   void pressKey(Form& form, int key);
+  // Tab (or Shift+Tab): the focus moves to the next (previous) control that
+  // takes it, in creation order, as the dialog manager moves it.
+  void pressTab(Form& form, bool backwards = false);
+  // Could a user see the whole widget: shown, and not clipped away by a
+  // scroll box it lies in?
+  bool isOnScreen(const Widget& w) const;
   Form* findShownForm(std::string_view name) const;
 
   // --- the virtual clock ---
@@ -132,6 +138,8 @@ class HeadlessRenderer : public Renderer {
   void quit() override { quit_ = true; }
   void startTimer(Timer& timer) override;
   void stopTimer(Timer& timer) override;
+  void setApplicationTitle(const std::string& title) override { title_ = title; }
+  const std::string& applicationTitle() const { return title_; }
   void setCursor(Cursor c) override { cursor_ = c; }
   void bringToFront(Form*) override { ++toFront_; }
   void beep(MessageIcon kind) override { beeps_.push_back(kind); }
@@ -170,6 +178,7 @@ class HeadlessRenderer : public Renderer {
   bool quit_ = false;
   std::vector<MessageIcon> beeps_;
   int toFront_ = 0;
+  std::string title_;
 };
 
 }  // namespace ui::headless

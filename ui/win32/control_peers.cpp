@@ -4,9 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <richedit.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
 
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/glyphs.h"
 #include "ui/notebook.h"
 #include "ui/win32/peers.h"
 #include "ui/win32/wide.h"
@@ -21,20 +26,109 @@ namespace {
 class ButtonPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
+  const Button& button() const { return static_cast<const Button&>(widget_); }
   void create() override {
-    const auto& b = static_cast<const Button&>(widget_);
-    createChild(L"BUTTON", WS_TABSTOP | (b.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, wide(b.caption()),
-                false);
+    // A button with an image draws itself: the image and the caption side
+    // by side, as the system's buttons cannot on every version of Windows.
+    DWORD style = WS_TABSTOP;
+    if (button().glyph() != Glyph::None) {
+      style |= BS_OWNERDRAW;
+    } else {
+      style |= button().isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    }
+    createChild(L"BUTTON", style, 0, wide(button().caption()), false);
   }
   void update(Property changed) override {
     WindowPeer::update(changed);
-    if (changed == Property::Default && hwnd() != nullptr) {
-      const auto& b = static_cast<const Button&>(widget_);
-      SendMessageW(hwnd(), BM_SETSTYLE, b.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    if (hwnd() == nullptr) return;
+    if (changed == Property::Default) {
+      if (button().glyph() != Glyph::None) {
+        InvalidateRect(hwnd(), nullptr, TRUE);
+      } else {
+        SendMessageW(hwnd(), BM_SETSTYLE, button().isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+      }
+    }
+    if (changed == Property::Caption) {
+      // An image given or taken away after creation changes how it is drawn.
+      const bool ownerDrawn = (GetWindowLongPtrW(hwnd(), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+      if (ownerDrawn != (button().glyph() != Glyph::None)) {
+        const DWORD type = ownerDrawn ? (button().isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) : BS_OWNERDRAW;
+        SendMessageW(hwnd(), BM_SETSTYLE, type, TRUE);
+      }
+      InvalidateRect(hwnd(), nullptr, TRUE);
     }
   }
   void command(HWND, WORD code) override {
     if (code == BN_CLICKED) widget_.click();
+  }
+  bool drawItem(const DRAWITEMSTRUCT& item) override {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const bool focused = (item.itemState & ODS_FOCUS) != 0;
+    const bool emphasised = button().isDefault() || focused;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    UniqueTheme theme(OpenThemeData(hwnd(), L"BUTTON"));
+    if (theme) {
+      int state = PBS_NORMAL;
+      if (disabled) state = PBS_DISABLED;
+      else if (pressed) state = PBS_PRESSED;
+      else if (emphasised) state = PBS_DEFAULTED;
+      DrawThemeBackground(theme.get(), dc, BP_PUSHBUTTON, state, &r, nullptr);
+    } else {
+      if (emphasised) {
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+        InflateRect(&r, -1, -1);
+      }
+      DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED | DFCS_FLAT : 0));
+    }
+    // The image and the caption, centred together; the image on the side
+    // the button asks for.
+    SelectObjectScope font(dc, renderer_.font(button().font()));
+    const std::wstring text = wide(button().caption());
+    RECT measure{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &measure, DT_CALCRECT | DT_SINGLELINE);
+    const int image = renderer_.scale(glyphs::kSize);
+    const int gap = text.empty() ? 0 : renderer_.scale(4);
+    const int total = image + gap + (measure.right - measure.left);
+    const RECT& outer = item.rcItem;
+    int x = outer.left + ((outer.right - outer.left) - total) / 2;
+    const int shift = pressed ? 1 : 0;
+    const int imageTop = outer.top + ((outer.bottom - outer.top) - image) / 2 + shift;
+    int imageLeft = x;
+    int textLeft = x + image + gap;
+    if (button().glyphRight()) {
+      textLeft = x;
+      imageLeft = x + (measure.right - measure.left) + gap;
+    }
+    drawGlyph(dc, imageLeft + shift, imageTop, disabled);
+    RECT textRect{textLeft + shift, outer.top + shift, textLeft + shift + (measure.right - measure.left) + 1,
+                  outer.bottom + shift};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    const UINT prefix = (item.itemState & ODS_NOACCEL) != 0 ? DT_HIDEPREFIX : 0;
+    DrawTextW(dc, text.c_str(), -1, &textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | prefix);
+    if (focused && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+      RECT f = outer;
+      InflateRect(&f, -renderer_.scale(4), -renderer_.scale(4));
+      DrawFocusRect(dc, &f);
+    }
+    return true;
+  }
+
+ private:
+  void drawGlyph(HDC dc, int left, int top, bool disabled) {
+    const int pixelSize = std::max(1, renderer_.scale(1));
+    for (int y = 0; y < glyphs::kSize; ++y) {
+      for (int x = 0; x < glyphs::kSize; ++x) {
+        const auto c = glyphs::pixel(button().glyph(), x, y);
+        if (!c) continue;
+        const Color shown = disabled ? glyphs::greyed(*c) : *c;
+        RECT px{left + x * pixelSize, top + y * pixelSize, left + (x + 1) * pixelSize, top + (y + 1) * pixelSize};
+        FillRect(dc, &px, renderer_.brush(shown));
+      }
+    }
   }
 };
 
@@ -231,6 +325,7 @@ class EditPeer : public WindowPeer {
   }
   void command(HWND from, WORD code) override {
     if (code == EN_CHANGE) sync_.toModel(from, edit());
+    if (code == EN_SETFOCUS) edit().setFocus();
   }
   HBRUSH controlColor(HDC) override { return nullptr; }
 
@@ -250,6 +345,7 @@ class PathEditPeer : public WindowPeer {
   PathEdit& path() const { return static_cast<PathEdit&>(widget_); }
   // The hint belongs to the browse button ("F3").
   HWND hintTarget() const override { return button_; }
+  HWND focusTarget() const override { return edit_; }
 
   void create() override {
     HWND box = createChild(containerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, L"", true);
@@ -302,6 +398,9 @@ class PathEditPeer : public WindowPeer {
 
   void command(HWND from, WORD code) override {
     if (from == edit_ && code == EN_CHANGE) sync_.toModel(from, path());
+    // Tabbed to or clicked: the model learns where the focus is, and a
+    // scroll box holding the field scrolls it into view.
+    if (from == edit_ && code == EN_SETFOCUS) path().setFocus();
     if (from == button_ && code == BN_CLICKED) path().browse();
   }
   HBRUSH controlColor(HDC) override { return nullptr; }
@@ -426,6 +525,8 @@ std::unique_ptr<WindowPeer> createPeer(Win32Renderer& r, Widget& w) {
   if (dynamic_cast<Panel*>(&w) != nullptr) return std::make_unique<PanelPeer>(r, w);
   if (dynamic_cast<GroupBox*>(&w) != nullptr) return std::make_unique<GroupBoxPeer>(r, w);
   if (dynamic_cast<GradientPanel*>(&w) != nullptr) return std::make_unique<GradientPeer>(r, w);
+  if (dynamic_cast<ScrollBox*>(&w) != nullptr) return std::make_unique<ScrollBoxPeer>(r, w);
+  if (dynamic_cast<IconImage*>(&w) != nullptr) return std::make_unique<IconPeer>(r, w);
   return std::make_unique<ContainerPeer>(r, w);
 }
 

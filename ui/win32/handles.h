@@ -3,6 +3,7 @@
 // appears only at the call that uses it.
 
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <utility>
 
@@ -53,7 +54,12 @@ struct MenuTraits {
   static void close(HMENU h) { static_cast<void>(DestroyMenu(h)); }
 };
 
+struct ThemeTraits {
+  static void close(HTHEME h) { static_cast<void>(CloseThemeData(h)); }
+};
+
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueTheme = UniqueHandle<HTHEME, ThemeTraits>;
 using UniqueFont = UniqueHandle<HFONT, GdiTraits>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;

@@ -42,9 +42,11 @@ void FormPeer::create() {
   const FormStyle fs = styleOf(form().borderStyle());
   DWORD style = fs.style;
   if (!form().enabled()) style |= WS_DISABLED;
-  // A dialog stays above the main form; other forms (the background
-  // window) are not owned, or they could never lie behind it.
-  HWND owner = nullptr;
+  // A dialog stays above the main form. The other forms belong to the
+  // application window, which carries the program's title in the taskbar;
+  // they are not owned by the main form (the background window could never
+  // lie behind it).
+  HWND owner = renderer_.applicationWindow();
   if (Form* main = form().application().mainForm(); form().isModal() && main != nullptr && main != &form()) {
     owner = Win32Renderer::windowOf(main);
   }
@@ -84,7 +86,9 @@ void FormPeer::update(Property changed) {
       break;  // showForm / hideForm decide
     case Property::Focus:
       if (Widget* w = form().activeControl()) {
-        if (auto* p = dynamic_cast<WindowPeer*>(w->peer()); p != nullptr && p->hwnd() != nullptr) SetFocus(p->hwnd());
+        if (auto* p = dynamic_cast<WindowPeer*>(w->peer()); p != nullptr && p->focusTarget() != nullptr) {
+          SetFocus(p->focusTarget());
+        }
       }
       break;
     default:
@@ -156,6 +160,98 @@ void ContainerPeer::create() {
   // Under the controls that overlap it: the wizard's navigation buttons
   // sit over the notebook.
   createChild(containerClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, wide(widget_.caption()), true);
+}
+
+// --- ScrollBoxPeer --------------------------------------------------------------
+
+void ScrollBoxPeer::create() {
+  createChild(containerClass, WS_CLIPCHILDREN | WS_VSCROLL, WS_EX_CONTROLPARENT, wide(widget_.caption()), true);
+  updateScrollBar();
+}
+
+void ScrollBoxPeer::update(Property changed) {
+  WindowPeer::update(changed);
+  if (hwnd() == nullptr) return;
+  if (changed == Property::Value) {
+    placeChildren();
+    updateScrollBar();
+  } else if (changed == Property::Bounds || changed == Property::Items) {
+    updateScrollBar();
+  }
+}
+
+void ScrollBoxPeer::updateScrollBar() {
+  auto& box = static_cast<ScrollBox&>(widget_);
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  // Without more content than room, the range is empty and the bar goes.
+  const bool scrolls = box.maxScrollTop() > 0;
+  si.nMax = scrolls ? renderer_.scale(box.contentHeight()) - 1 : 0;
+  si.nPage = scrolls ? static_cast<UINT>(renderer_.scale(box.height())) : 0;
+  si.nPos = renderer_.scale(box.scrollTop());
+  SetScrollInfo(hwnd(), SB_VERT, &si, TRUE);
+}
+
+void ScrollBoxPeer::placeChildren() {
+  for (const auto& child : widget_.children()) {
+    auto* peer = dynamic_cast<WindowPeer*>(child->peer());
+    if (peer != nullptr) peer->update(Property::Bounds);
+  }
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+std::optional<LRESULT> ScrollBoxPeer::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  auto& box = static_cast<ScrollBox&>(widget_);
+  if (msg == WM_VSCROLL) {
+    int top = box.scrollTop();
+    switch (LOWORD(wp)) {
+      case SB_LINEUP: top -= ScrollBox::kLineStep; break;
+      case SB_LINEDOWN: top += ScrollBox::kLineStep; break;
+      case SB_PAGEUP: top -= box.height(); break;
+      case SB_PAGEDOWN: top += box.height(); break;
+      case SB_TOP: top = 0; break;
+      case SB_BOTTOM: top = box.maxScrollTop(); break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION: {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        si.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(hwnd(), SB_VERT, &si)) top = renderer_.unscale(si.nTrackPos);
+        break;
+      }
+      default: return 0;
+    }
+    box.setScrollTop(top);
+    return 0;
+  }
+  if (msg == WM_MOUSEWHEEL) {
+    const int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
+    box.setScrollTop(box.scrollTop() - notches * 3 * ScrollBox::kLineStep);
+    return 0;
+  }
+  return WindowPeer::handle(msg, wp, lp);
+}
+
+// --- IconPeer -------------------------------------------------------------------
+
+void IconPeer::create() { createChild(labelClass, 0, 0, L"", true); }
+
+void IconPeer::paint(HDC dc, const RECT& client) {
+  const wchar_t* id = nullptr;
+  switch (static_cast<const IconImage&>(widget_).icon()) {
+    case MessageIcon::Error: id = IDI_HAND; break;
+    case MessageIcon::Question: id = IDI_QUESTION; break;
+    case MessageIcon::Warning: id = IDI_EXCLAMATION; break;
+    case MessageIcon::Information: id = IDI_ASTERISK; break;
+    case MessageIcon::None: return;
+  }
+  HICON icon = LoadIconW(nullptr, id);  // a shared system icon: not destroyed
+  if (icon != nullptr) {
+    DrawIconEx(dc, client.left, client.top, icon, client.right - client.left, client.bottom - client.top, 0, nullptr,
+               DI_NORMAL);
+  }
 }
 
 void PanelPeer::update(Property changed) {

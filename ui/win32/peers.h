@@ -40,6 +40,32 @@ class ContainerPeer : public WindowPeer {
   bool isContainer() const override { return true; }
 };
 
+// A scroll box: its children move up as it scrolls; a vertical scroll bar
+// (arrows, page, thumb, mouse wheel) shows when the content is higher.
+class ScrollBoxPeer : public ContainerPeer {
+ public:
+  using ContainerPeer::ContainerPeer;
+  void create() override;
+  void update(Property changed) override;
+
+ protected:
+  std::optional<LRESULT> handle(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void updateScrollBar();
+  void placeChildren();
+};
+
+// One of the system's message icons.
+class IconPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  void create() override;
+
+ protected:
+  void paint(HDC dc, const RECT& client) override;
+};
+
 // A panel: bevels and a caption.
 class PanelPeer : public ContainerPeer {
  public:

@@ -18,6 +18,7 @@ namespace ui::win32 {
 
 namespace {
 constexpr const wchar_t* timerClass = L"SetupkitTimers";
+constexpr const wchar_t* applicationClass = L"SetupkitApplication";
 
 // PIDLs from the shell are freed with CoTaskMemFree.
 struct PidlDeleter {
@@ -45,6 +46,10 @@ Win32Renderer::Win32Renderer(HINSTANCE instance) : instance_(instance) {
   wc.lpszClassName = timerClass;
   static_cast<void>(RegisterClassExW(&wc));
   timerWindow_.reset(CreateWindowExW(0, timerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this));
+  wc.lpfnWndProc = &Win32Renderer::applicationWindowProc;
+  wc.lpszClassName = applicationClass;
+  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  static_cast<void>(RegisterClassExW(&wc));
 }
 
 Win32Renderer::~Win32Renderer() {
@@ -191,12 +196,42 @@ ModalResult Win32Renderer::runModal(Form& form) {
 
 // --- system dialogs -----------------------------------------------------------
 
+namespace {
+// The system's message box labels its buttons in the language of Windows;
+// ours speak Russian on any Windows. The captions are put in when the box
+// is about to be activated, before it is first drawn.
+LRESULT CALLBACK russianButtons(int code, WPARAM wp, LPARAM lp) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wp);
+    wchar_t cls[16] = {};
+    if (GetClassNameW(box, cls, 16) > 0 && wcscmp(cls, L"#32770") == 0) {
+      const struct {
+        int id;
+        ButtonKind kind;
+      } buttons[] = {{IDOK, ButtonKind::Ok},         {IDCANCEL, ButtonKind::Cancel}, {IDYES, ButtonKind::Yes},
+                     {IDNO, ButtonKind::No},         {IDABORT, ButtonKind::Abort},   {IDRETRY, ButtonKind::Retry},
+                     {IDIGNORE, ButtonKind::Ignore}};
+      for (const auto& b : buttons) {
+        if (HWND h = GetDlgItem(box, b.id)) SetWindowTextW(h, wide(Button::stockCaption(b.kind)).c_str());
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+struct HookDeleter {
+  void operator()(HHOOK__* h) const { static_cast<void>(UnhookWindowsHookEx(h)); }
+};
+}  // namespace
+
 ModalResult Win32Renderer::messageBox(const MessageBoxRequest& request) {
   UINT style = static_cast<UINT>(request.buttons) | static_cast<UINT>(request.icon);
   if (request.defaultButton == 1) style |= MB_DEFBUTTON2;
   if (request.defaultButton == 2) style |= MB_DEFBUTTON3;
   HWND owner = ownerFor(request.owner);
   if (owner == nullptr) style |= MB_TASKMODAL;
+  const std::unique_ptr<HHOOK__, HookDeleter> hook(
+      SetWindowsHookExW(WH_CBT, &russianButtons, nullptr, GetCurrentThreadId()));
   const int answer = MessageBoxW(owner, wide(request.text).c_str(), wide(request.caption).c_str(), style);
   if (answer <= 0) return ModalResult::Cancel;
   return static_cast<ModalResult>(answer);
@@ -335,6 +370,38 @@ void Win32Renderer::stopTimer(Timer& timer) {
       ++it;
     }
   }
+}
+
+// --- the application window -----------------------------------------------------
+
+LRESULT CALLBACK Win32Renderer::applicationWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // Activated from the taskbar or the task switcher: the window the user
+  // works in comes forward instead of this empty one.
+  if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) {
+    HWND last = GetLastActivePopup(hwnd);
+    if (last != nullptr && last != hwnd && IsWindowEnabled(last)) {
+      static_cast<void>(SetActiveWindow(last));
+      return 0;
+    }
+  }
+  if (msg == WM_CLOSE) return 0;  // the forms decide when the program ends
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Win32Renderer::setApplicationTitle(const std::string& title) {
+  if (!applicationWindow_) {
+    // A window without area: it only carries the title, like the forms'
+    // owner in the form library the engine was designed with.
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    static_cast<void>(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    applicationWindow_.reset(CreateWindowExW(0, applicationClass, wide(title).c_str(),
+                                             WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                             (work.left + work.right) / 2, (work.top + work.bottom) / 2, 0, 0, nullptr,
+                                             nullptr, instance_, nullptr));
+    if (applicationWindow_) ShowWindow(applicationWindow_.get(), SW_SHOWNOACTIVATE);
+    return;
+  }
+  SetWindowTextW(applicationWindow_.get(), wide(title).c_str());
 }
 
 // --- cursor, front, beep, metrics ---------------------------------------------

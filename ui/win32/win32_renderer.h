@@ -36,6 +36,9 @@ class Win32Renderer : public Renderer {
   int allocateControlId() { return nextControlId_++; }
   // The window of a form, or nullptr when it is not realised.
   static HWND windowOf(const Form* form);
+  // The application's own window, which carries the title in the taskbar
+  // and the task switcher and owns the forms; nullptr until a title is set.
+  HWND applicationWindow() const { return applicationWindow_.get(); }
 
   // --- Renderer ---
   void realize(Widget& widget) override;
@@ -51,6 +54,7 @@ class Win32Renderer : public Renderer {
   void quit() override;
   void startTimer(Timer& timer) override;
   void stopTimer(Timer& timer) override;
+  void setApplicationTitle(const std::string& title) override;
   void setCursor(Cursor c) override;
   void bringToFront(Form* form) override;
   void beep(MessageIcon kind) override;
@@ -59,6 +63,7 @@ class Win32Renderer : public Renderer {
 
  private:
   static LRESULT CALLBACK timerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK applicationWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void dispatch(MSG& msg);
   HWND ownerFor(const Form* form) const;
   // A font at 96 DPI for measuring model widths.
@@ -69,6 +74,7 @@ class Win32Renderer : public Renderer {
   bool quitting_ = false;
   Cursor cursor_ = Cursor::Default;
   UniqueWindow timerWindow_;
+  UniqueWindow applicationWindow_;
   std::map<UINT_PTR, Timer*> timers_;
   UINT_PTR nextTimerId_ = 1;
   int nextControlId_ = 1000;

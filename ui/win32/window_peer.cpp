@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/win32/peers.h"
 #include "ui/win32/wide.h"
@@ -134,9 +135,11 @@ Color WindowPeer::backgroundColor() const {
 }
 
 RECT WindowPeer::deviceRect() const {
-  const Rect& b = widget_.bounds();
-  return RECT{renderer_.scale(b.left), renderer_.scale(b.top), renderer_.scale(b.right()),
-              renderer_.scale(b.bottom())};
+  Rect b = widget_.bounds();
+  // Inside a scroll box the content is shifted by the scrolled amount.
+  if (const auto* box = dynamic_cast<const ScrollBox*>(widget_.parent())) b.top -= box->scrollTop();
+  return RECT{renderer_.scale(b.left), renderer_.scale(b.top), renderer_.scale(b.left) + renderer_.scale(b.width),
+              renderer_.scale(b.top) + renderer_.scale(b.height)};
 }
 
 HWND WindowPeer::createChild(const wchar_t* className, DWORD style, DWORD exStyle, const std::wstring& text,

@@ -33,6 +33,8 @@ class WindowPeer : public WidgetPeer {
   virtual bool isContainer() const { return false; }
   // The window that shows the widget's hint as a tooltip.
   virtual HWND hintTarget() const { return hwnd(); }
+  // The window that takes the keyboard focus for the widget.
+  virtual HWND focusTarget() const { return hwnd(); }
 
   void update(Property changed) override;
 

@@ -44,8 +44,8 @@ platform::Result<std::string> CreateShellFolder(startup::SetupContext& ctx, int 
   auto dir = FolderPath(ctx, csidl, subFolder);
   if (!dir) return dir.status();
   // Every level this makes is recorded, parents first, so the rollback
-  // (last first) leaves no emptied parent behind; the caller logs the
-  // returned folder alone.
+  // (last first) leaves no emptied parent behind; the caller logs them for
+  // the uninstaller likewise.
   std::vector<std::string> created;
   const platform::Status made = CreateLevels(ctx.os.files(), *dir, created);
   for (std::string& level : created) ctx.lists.CreatedShellFolders.push_back(std::move(level));

@@ -23,8 +23,8 @@ struct LinkFields {
 bool ShellFolderExists(startup::SetupContext& ctx, int csidl, const std::string& subFolder);
 // Creates that directory with its missing parents and returns its full
 // path. Every level it creates is appended to CreatedShellFolders, parents
-// first, so the rollback takes the whole chain away; the caller logs only the
-// returned folder. An error when a level cannot be created (what was made
+// first, so the rollback takes the whole chain away; the caller logs each of
+// those levels for the uninstaller. An error when a level cannot be created (what was made
 // stays recorded).
 platform::Result<std::string> CreateShellFolder(startup::SetupContext& ctx, int csidl, const std::string& subFolder);
 // Writes the link "<folder>\<subfolder>\<description>.lnk" (creating a

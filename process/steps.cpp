@@ -303,8 +303,15 @@ void CreateLinks(startup::SetupContext& ctx, InstallerUi& ui) {
     const std::string targetPath = TargetPath(ctx.model.FilesData[*target]);
     if (Unusable(targetPath)) continue;
     if (!actions::ShellFolderExists(ctx, link.csidl, link.subFolder)) {
+      const size_t known = ctx.lists.CreatedShellFolders.size();
       const auto folder = actions::CreateShellFolder(ctx, link.csidl, link.subFolder);
-      if (folder.ok()) ctx.lists.UninstallLines.push_back(std::string(log::kShellFolder) + *folder);
+      // Every level made, parents first: the uninstaller takes the lines
+      // newest first, so an emptied parent goes after its subfolder.
+      if (folder.ok()) {
+        const auto& made = ctx.lists.CreatedShellFolders;
+        for (size_t level = known; level < made.size(); ++level)
+          ctx.lists.UninstallLines.push_back(std::string(log::kShellFolder) + made[level]);
+      }
     }
     actions::LinkFields fields;
     fields.target = targetPath;

@@ -352,7 +352,10 @@ TEST_F(Steps, LinkLoopLinesAndSkippedEntries) {
   const std::string programs = machine.shell().specialFolder(platform::csidl::programs).value();
   const std::string desktop = machine.shell().specialFolder(platform::csidl::desktop).value();
   CreateLinks(ctx, ui);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"ShellFolder=" + programs + "\\Vendor\\App",
+  // Both levels made are logged, parents first, so the removal takes the
+  // emptied Vendor folder too.
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"ShellFolder=" + programs + "\\Vendor",
+                                               "ShellFolder=" + programs + "\\Vendor\\App",
                                                "ShellLink=" + programs + "\\Vendor\\App\\App.lnk",
                                                "ShellLink=" + desktop + "\\App.lnk"}));
   EXPECT_EQ(ui.eventsStartingWith("filebar"),

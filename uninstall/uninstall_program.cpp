@@ -129,7 +129,7 @@ int RunUninstaller(ui::Application& app, startup::SetupContext& ctx, const std::
     if (!report.logRemoved) text += "\n\nЖурнал " + logPath + " сохранён: оставшееся можно удалить позже.";
   }
   if (!report.scheduled.empty()) {
-    text += "\n\nФайлы, занятые другими программами (" + std::to_string(report.scheduled.size()) +
+    text += "\n\nФайлы, которые сейчас заняты (" + std::to_string(report.scheduled.size()) +
             "), будут удалены при следующем запуске Windows.";
   }
   Show(app, text, ui::MessageButtons::Ok,

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/current_directory.h"
 #include "startup/tools.h"
 
 namespace actions {
@@ -25,21 +26,7 @@ std::string DirectoryPart(const std::string& path) {
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
-// Makes a directory current for the duration of one operation.
-class CurrentDirectoryScope {
- public:
-  CurrentDirectoryScope(platform::System& system, const std::string& dir)
-      : system_(system), saved_(system.currentDirectory()) {
-    if (!dir.empty()) system_.setCurrentDirectory(dir);
-  }
-  ~CurrentDirectoryScope() { system_.setCurrentDirectory(saved_); }
-  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
- private:
-  platform::System& system_;
-  std::string saved_;
-};
+using platform::CurrentDirectoryScope;
 
 // The default value of an existing key: nothing when the key does not
 // exist; an empty text when the value cannot be read as text.

@@ -8,6 +8,7 @@
 #include "actions/com_registration.h"
 #include "actions/directories.h"
 #include "bde/find_engine_dir.h"
+#include "platform/current_directory.h"
 #include "startup/path_macros.h"
 #include "startup/tools.h"
 #include "startup/uninstall_lines.h"
@@ -20,21 +21,7 @@ namespace {
 using platform::Access;
 using platform::Root;
 
-// Makes a directory current for the duration of one operation.
-class CurrentDirectoryScope {
- public:
-  CurrentDirectoryScope(platform::System& system, const std::string& dir)
-      : system_(system), saved_(system.currentDirectory()) {
-    if (!dir.empty()) system_.setCurrentDirectory(dir);
-  }
-  ~CurrentDirectoryScope() { system_.setCurrentDirectory(saved_); }
-  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
- private:
-  platform::System& system_;
-  std::string saved_;
-};
+using platform::CurrentDirectoryScope;
 
 // A string value, or nothing when it is missing or not text.
 std::optional<std::string> TextValue(platform::RegistryKey& key, const std::string& name) {

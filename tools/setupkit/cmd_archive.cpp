@@ -17,29 +17,12 @@
 #include "rar/io/volume_names.h"
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/console.h"
+#include "tools/setupkit/native_paths.h"
 
 namespace setupkit {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path toPath(const std::string& utf8) {
-#ifdef _WIN32
-  std::u16string w = text::utf8ToUtf16(utf8);
-  return fs::path(std::wstring(w.begin(), w.end()));
-#else
-  return fs::path(utf8);
-#endif
-}
-
-std::string fromPath(const fs::path& p) {
-#ifdef _WIN32
-  std::wstring w = p.wstring();
-  return text::utf16ToUtf8(std::u16string(w.begin(), w.end()));
-#else
-  return p.string();
-#endif
-}
 
 struct Options {
   std::vector<std::string> positional;
